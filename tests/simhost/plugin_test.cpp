@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "XPLMMenus.h"
+#include "XPLMPlanes.h"
+#include "XPLMPlugin.h"
+#include "XPStandardWidgets.h"
+#include "XPWidgets.h"
+#include "sim_options.h"
+#include "simhost.h"
+#include "status_snapshot.h"
+
+namespace {
+
+class PluginTest : public testing::Test {
+  protected:
+    void SetUp() override { simhost::Reset(); }
+};
+
+std::vector<std::pair<void*, void*>> gChosen;
+void MenuHandler(void* menuRef, void* itemRef) {
+    gChosen.emplace_back(menuRef, itemRef);
+}
+
+TEST_F(PluginTest, MenuChoiceCallsTheHandlerWithItsReferences) {
+    gChosen.clear();
+    int menuRef = 0, statusRef = 0, reconnectRef = 0;
+    XPLMMenuID plugins = XPLMFindPluginsMenu();
+    int item = XPLMAppendMenuItem(plugins, "Kestrix", nullptr, 0);
+    XPLMMenuID menu = XPLMCreateMenu("Kestrix", plugins, item, MenuHandler, &menuRef);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(XPLMAppendMenuItem(menu, "Status", &statusRef, 0), 0);
+    EXPECT_EQ(XPLMAppendMenuItem(menu, "Reconnect", &reconnectRef, 0), 1);
+    EXPECT_EQ(simhost::MenuItems(plugins).at(item).submenu, menu);
+
+    EXPECT_TRUE(simhost::ChooseMenuItem("Kestrix", "Reconnect"));
+    ASSERT_EQ(gChosen.size(), 1u);
+    EXPECT_EQ(gChosen[0].first, &menuRef);
+    EXPECT_EQ(gChosen[0].second, &reconnectRef);
+    EXPECT_FALSE(simhost::ChooseMenuItem("Kestrix", "Missing"));
+    EXPECT_FALSE(simhost::ChooseMenuItem("Other", "Status"));
+
+    // No menu on an item that does not exist; unknown menus take no items.
+    EXPECT_EQ(XPLMCreateMenu("Bad", plugins, 5, MenuHandler, nullptr), nullptr);
+    XPLMDestroyMenu(menu);
+    EXPECT_LT(XPLMAppendMenuItem(menu, "Late", nullptr, 0), 0);
+    EXPECT_EQ(simhost::MenuItems(plugins).at(item).submenu, nullptr);
+    EXPECT_FALSE(simhost::ChooseMenuItem("Kestrix", "Status"));
+}
+
+TEST_F(PluginTest, PluginInfoFitsThePublishedBufferSizes) {
+    std::string longPath = "/" + std::string(400, 'p') + "/lin.xpl";
+    simhost::SetModulePath(longPath);
+    char name[256], path[260], signature[256], description[256];
+    std::memset(path, '#', sizeof path);
+    XPLMGetPluginInfo(XPLMGetMyID(), nullptr, path, nullptr, nullptr);
+    EXPECT_EQ(std::strlen(path), 255u);
+    EXPECT_EQ(path[256], '#');  // nothing written past the 256 bytes
+    EXPECT_EQ(std::string(path), longPath.substr(0, 255));
+
+    simhost::PluginModule module;
+    module.start = [](char* outName, char* outSignature, char* outDescription) {
+        std::strcpy(outName, "Kestrix");
+        std::strcpy(outSignature, "kestrix.plugin");
+        std::memset(outDescription, 'd', 256);  // no terminator at all
+        return 1;
+    };
+    EXPECT_EQ(simhost::Start(module), 1);
+    EXPECT_EQ(module.description.size(), 255u);
+    XPLMGetPluginInfo(1, name, nullptr, signature, description);
+    EXPECT_STREQ(name, "Kestrix");
+    EXPECT_STREQ(signature, "kestrix.plugin");
+    XPLMGetPluginInfo(7, name, nullptr, nullptr, nullptr);
+    EXPECT_STREQ(name, "");
+}
+
+TEST_F(PluginTest, AircraftModelGivesFileNameAndFullPath) {
+    simhost::SetAircraftPath("/sim/Aircraft/Laminar Research/Cessna 172SP/Cessna_172SP.acf");
+    char file[256], path[512];
+    XPLMGetNthAircraftModel(0, file, path);
+    EXPECT_STREQ(file, "Cessna_172SP.acf");
+    EXPECT_STREQ(path, "/sim/Aircraft/Laminar Research/Cessna 172SP/Cessna_172SP.acf");
+    XPLMGetNthAircraftModel(1, file, path);
+    EXPECT_STREQ(file, "");
+    EXPECT_STREQ(path, "");
+
+    simhost::SetAircraftPath("/" + std::string(600, 'a') + ".acf");
+    std::memset(path, '#', sizeof path);
+    XPLMGetNthAircraftModel(0, nullptr, path);
+    EXPECT_EQ(std::strlen(path), 511u);
+}
+
+TEST_F(PluginTest, ModuleLoadingReportsWhyItFailed) {
+    simhost::PluginModule module;
+    std::string error;
+    EXPECT_FALSE(simhost::LoadModule("/nonexistent/lin.xpl", &module, &error));
+    EXPECT_NE(error.find("/nonexistent/lin.xpl"), std::string::npos);
+    EXPECT_FALSE(simhost::LoadModule("libm.so.6", &module, &error));  // no entry points
+    EXPECT_NE(error.find("missing entry point XPluginStart"), std::string::npos);
+    EXPECT_EQ(module.handle, nullptr);
+    XPLMReloadPlugins();
+    EXPECT_EQ(simhost::ReloadPluginsCount(), 1);
+}
+
+int gReceived = 0;
+TEST_F(PluginTest, MessagesComeFromTheSimulatorAndForgetPluginDropsCallbacks) {
+    simhost::PluginModule module;
+    module.receive = [](XPLMPluginID from, int message, void*) {
+        gReceived = from == XPLM_PLUGIN_XPLANE ? message : -1;
+    };
+    simhost::SendMessage(module, XPLM_MSG_AIRPORT_LOADED);
+    EXPECT_EQ(gReceived, XPLM_MSG_AIRPORT_LOADED);
+
+    XPLMRegisterFlightLoopCallback([](float, float, int, void*) { return -1.0f; }, -1, nullptr);
+    XPCreateWidget(0, 10, 10, 0, 1, "w", 1, nullptr, xpWidgetClass_MainWindow);
+    XPLMAppendMenuItem(XPLMFindPluginsMenu(), "Kestrix", nullptr, 0);
+    simhost::AddCommand("sim/a/b");
+    simhost::ForgetPlugin();
+    EXPECT_TRUE(simhost::FlightLoops().empty());
+    EXPECT_TRUE(simhost::Widgets().empty());
+    EXPECT_TRUE(simhost::MenuItems(simhost::PluginsMenu()).empty());
+    EXPECT_TRUE(simhost::HasCommand("sim/a/b"));
+}
+
+TEST_F(PluginTest, SnapshotListsVisibleTextsByRowThenColumn) {
+    XPWidgetID window = XPCreateWidget(400, 612, 810, 167, 1, "Kestrix v1.32", 1, nullptr,
+                                       xpWidgetClass_MainWindow);
+    XPCreateWidget(640, 452, 790, 440, 1, "Serial ports: ", 0, window, xpWidgetClass_Caption);
+    XPCreateWidget(420, 452, 790, 440, 1, "IP address: ", 0, window, xpWidgetClass_Caption);
+    XPCreateWidget(420, 412, 790, 400, 1, "   ", 0, window, xpWidgetClass_Caption);
+    XPCreateWidget(420, 300, 790, 288, 0, "hidden", 0, window, xpWidgetClass_Caption);
+    XPWidgetID pause =
+        XPCreateWidget(700, 584, 790, 564, 1, "Reconnect", 0, window, xpWidgetClass_Button);
+    XPWidgetID box =
+        XPCreateWidget(420, 194, 440, 182, 1, "    Open", 0, window, xpWidgetClass_Button);
+    XPSetWidgetProperty(pause, xpProperty_ButtonBehavior, xpButtonBehaviorPushButton);
+    XPSetWidgetProperty(box, xpProperty_ButtonBehavior, xpButtonBehaviorCheckBox);
+    XPSetWidgetProperty(box, xpProperty_ButtonState, 1);
+
+    EXPECT_EQ(kestrix_sim::TopLevelWidgets(), std::vector<XPWidgetID>{window});
+    EXPECT_EQ(
+        kestrix_sim::WindowSnapshot(window, 2.5),
+        (std::vector<std::string>{"[    2.500 s] window \"Kestrix v1.32\" shown", "    [Reconnect]",
+                                  "    IP address:  Serial ports:", "    [x] Open"}));
+}
+
+TEST(SimOptionsTest, MenuAndMessageSchedulesParse) {
+    kestrix_sim::MenuChoice choice;
+    ASSERT_TRUE(kestrix_sim::ParseMenuChoice("Reconnect@5", &choice));
+    EXPECT_EQ(choice.menu, "");
+    EXPECT_EQ(choice.item, "Reconnect");
+    EXPECT_DOUBLE_EQ(choice.at, 5);
+    ASSERT_TRUE(kestrix_sim::ParseMenuChoice("Kestrix/Reload Plugins@2.5", &choice));
+    EXPECT_EQ(choice.menu, "Kestrix");
+    EXPECT_EQ(choice.item, "Reload Plugins");
+    EXPECT_FALSE(kestrix_sim::ParseMenuChoice("Reconnect", &choice));
+    EXPECT_FALSE(kestrix_sim::ParseMenuChoice("Reconnect@soon", &choice));
+    kestrix_sim::MessageSend send;
+    ASSERT_TRUE(kestrix_sim::ParseMessageSend("103@1.25", &send));
+    EXPECT_EQ(send.message, 103);
+    EXPECT_FALSE(kestrix_sim::ParseMessageSend("x@1", &send));
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+// Reads the simulator's Commands.txt format: the command's name, then its
+// description starting in column 52 (after the padding blanks).
+#include <fstream>
+
+#include "command_store.h"
+#include "simhost.h"
+#include "table_text.h"
+
+namespace simhost {
+namespace {
+
+// Adds the command one line names; false for blank or indented lines.
+bool AddTableLine(std::string_view line) {
+    if (line.empty() || line.front() == ' ' || line.front() == '\t') return false;
+    size_t nameEnd = line.find_first_of(" \t\r");
+    std::string_view name = line.substr(0, nameEnd);
+    std::string_view description;
+    if (nameEnd != std::string_view::npos) description = detail::TrimBlanks(line.substr(nameEnd));
+    AddCommand(std::string(name), std::string(description));
+    return true;
+}
+
+}  // namespace
+
+int LoadCommandTable(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return -1;
+    int added = 0;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (AddTableLine(line)) ++added;
+    }
+    return added;
+}
+
+}  // namespace simhost

@@ -1,0 +1,26 @@
+// Whole-state resets.
+#include "internal.h"
+#include "simhost.h"
+
+namespace simhost {
+
+void Reset() {
+    detail::ResetDataRefs();
+    detail::ResetCommands();
+    detail::ResetFlightLoops();
+    detail::ResetMenus();
+    detail::ResetWidgets();
+    detail::ResetPluginInfo();
+    SetWidgetObserver(nullptr);
+}
+
+void ForgetPlugin() {
+    detail::ForgetPluginDataRefs();
+    detail::ForgetCommandHandlers();
+    for (const FlightLoop& loop : FlightLoops())
+        XPLMUnregisterFlightLoopCallback(loop.callback, loop.refcon);
+    detail::ResetMenus();
+    detail::ResetWidgets();
+}
+
+}  // namespace simhost

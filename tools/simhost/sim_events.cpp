@@ -1,0 +1,114 @@
+#include "sim_events.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kestrix_sim {
+namespace {
+
+// The menu named in the choice, or the first submenu under Plugins.
+std::string MenuNameFor(const MenuChoice& choice) {
+    if (!choice.menu.empty()) return choice.menu;
+    for (const simhost::MenuItem& item : simhost::MenuItems(simhost::PluginsMenu())) {
+        if (item.submenu != nullptr) return item.name;
+    }
+    return std::string();
+}
+
+void ChooseMenu(const MenuChoice& choice, double now) {
+    std::string menu = MenuNameFor(choice);
+    std::printf("%smenu Plugins > %s > %s\n", TimeStamp(now).c_str(),
+                menu.empty() ? "(no menu)" : menu.c_str(), choice.item.c_str());
+    std::fflush(stdout);
+    if (menu.empty() || !simhost::ChooseMenuItem(menu, choice.item))
+        std::printf("%smenu item not found\n", TimeStamp(now).c_str());
+}
+
+const char* MessageName(int message) {
+    switch (message) {
+        case 101:
+            return "XPLM_MSG_PLANE_CRASHED";
+        case 102:
+            return "XPLM_MSG_PLANE_LOADED";
+        case 103:
+            return "XPLM_MSG_AIRPORT_LOADED";
+        case 104:
+            return "XPLM_MSG_SCENERY_LOADED";
+        case 105:
+            return "XPLM_MSG_AIRPLANE_COUNT_CHANGED";
+        case 106:
+            return "XPLM_MSG_PLANE_UNLOADED";
+        case 107:
+            return "XPLM_MSG_WILL_WRITE_PREFS";
+        case 108:
+            return "XPLM_MSG_LIVERY_LOADED";
+        default:
+            return nullptr;
+    }
+}
+
+void SendMessageNow(const MessageSend& send, double now, simhost::PluginModule& module) {
+    const char* name = MessageName(send.message);
+    std::printf("%smessage %d%s%s%s\n", TimeStamp(now).c_str(), send.message, name ? " (" : "",
+                name ? name : "", name ? ")" : "");
+    std::fflush(stdout);
+    simhost::SendMessage(module, send.message);
+}
+
+}  // namespace
+
+std::string TimeStamp(double now) {
+    char text[32];
+    std::snprintf(text, sizeof text, "[%9.3f s] ", now);
+    return text;
+}
+
+EventSchedule::EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageSend> messages) {
+    for (const MenuChoice& menu : menus) {
+        Event event;
+        event.at = menu.at;
+        event.isMenu = true;
+        event.menu = menu;
+        events_.push_back(event);
+    }
+    for (const MessageSend& message : messages) {
+        Event event;
+        event.at = message.at;
+        event.message = message;
+        events_.push_back(event);
+    }
+    // Equal times keep the command line's order, menus before messages.
+    std::stable_sort(events_.begin(), events_.end(),
+                     [](const Event& a, const Event& b) { return a.at < b.at; });
+}
+
+void EventSchedule::RunDue(double now, simhost::PluginModule& module) {
+    for (Event& event : events_) {
+        if (event.done || event.at > now + 1e-9) continue;
+        event.done = true;
+        Perform(event, now, module);
+    }
+}
+
+void EventSchedule::Perform(const Event& event, double now, simhost::PluginModule& module) const {
+    if (event.isMenu) {
+        ChooseMenu(event.menu, now);
+    } else {
+        SendMessageNow(event.message, now, module);
+    }
+}
+
+void EventSchedule::ReportPending() const {
+    for (const Event& event : events_) {
+        if (event.done) continue;
+        if (event.isMenu) {
+            std::printf("menu %s at %.3f s not reached: the run ended first\n",
+                        event.menu.item.c_str(), event.at);
+        } else {
+            std::printf("message %d at %.3f s not reached: the run ended first\n",
+                        event.message.message, event.at);
+        }
+    }
+}
+
+}  // namespace kestrix_sim

@@ -1,0 +1,38 @@
+// The menu choices and messages kestrix-sim performs at given times.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim_options.h"
+#include "simhost.h"
+
+namespace kestrix_sim {
+
+class EventSchedule {
+  public:
+    EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageSend> messages);
+
+    // Performs, in time order, every event due at virtual time now that has
+    // not run yet, printing one line for each.
+    void RunDue(double now, simhost::PluginModule& module);
+    // Prints a line for each event the run ended before.
+    void ReportPending() const;
+
+  private:
+    struct Event {
+        double at = 0;
+        bool isMenu = false;
+        MenuChoice menu;
+        MessageSend message;
+        bool done = false;
+    };
+    void Perform(const Event& event, double now, simhost::PluginModule& module) const;
+
+    std::vector<Event> events_;
+};
+
+// "[   5.000 s] " for output lines.
+std::string TimeStamp(double now);
+
+}  // namespace kestrix_sim

@@ -1,0 +1,42 @@
+// kestrix-sim's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kestrix_sim {
+
+struct MenuChoice {
+    std::string menu;  // empty: the first submenu under Plugins
+    std::string item;
+    double at = 0;  // seconds of virtual time
+};
+
+struct MessageSend {
+    int message = 0;
+    double at = 0;
+};
+
+struct SimOptions {
+    std::string root;
+    std::string aircraft;  // as given: relative to the root, or absolute
+    std::string plugin;    // empty: <root>/Resources/plugins/Kestrix/64/lin.xpl
+    std::string datarefs;  // empty: the root's table, else the project's own
+    std::string commands;
+    double seconds = 10;
+    int frames = -1;  // >= 0 when --frames was given; it wins over seconds
+    bool fast = false;
+    bool help = false;
+    std::vector<MenuChoice> menus;
+    std::vector<MessageSend> messages;
+};
+
+// False with a reason in *error when the arguments are not usable.
+bool ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* error);
+std::string SimUsage();
+
+// "Item@5", "Kestrix/Item@5" and "103@2.5"; false when malformed.
+bool ParseMenuChoice(const std::string& text, MenuChoice* choice);
+bool ParseMessageSend(const std::string& text, MessageSend* send);
+
+}  // namespace kestrix_sim

@@ -1,0 +1,253 @@
+#include "sim_run.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "sim_events.h"
+#include "simhost.h"
+#include "status_snapshot.h"
+
+namespace kestrix_sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The simulator's frame period, used for pacing in real time too.
+constexpr double kFramePeriod = 0.025;
+// Snapshots of the windows come at most this often, in virtual seconds.
+constexpr double kSnapshotInterval = 0.5;
+
+enum ExitCode { kOk = 0, kBadSetup = 1, kLoadFailed = 2, kPluginRefused = 3 };
+
+struct SimPaths {
+    std::string root, aircraft, plugin, datarefs, commands;
+};
+
+std::string Absolute(const fs::path& path) {
+    return fs::absolute(path).lexically_normal();
+}
+
+// The root's own table as the simulator ships it, else the project's.
+std::string DefaultTable(const fs::path& root, const char* name) {
+    fs::path own = root / "Resources" / "plugins" / name;
+    if (fs::exists(own)) return Absolute(own);
+    return Absolute(fs::path(KESTRIX_SIM_DATA_DIR) / name);
+}
+
+// Resolved before the working directory changes to the root, so paths given
+// relative to the caller's directory keep their meaning (the aircraft's is
+// relative to the root, as the simulator's are).
+SimPaths ResolvePaths(const SimOptions& options) {
+    SimPaths paths;
+    fs::path root = Absolute(options.root);
+    paths.root = root;
+    if (!options.aircraft.empty()) {
+        fs::path aircraft(options.aircraft);
+        paths.aircraft = Absolute(aircraft.is_absolute() ? aircraft : root / aircraft);
+    }
+    paths.plugin = options.plugin.empty()
+                       ? Absolute(root / "Resources" / "plugins" / "Kestrix" / "64" / "lin.xpl")
+                       : Absolute(options.plugin);
+    paths.datarefs =
+        options.datarefs.empty() ? DefaultTable(root, "DataRefs.txt") : Absolute(options.datarefs);
+    paths.commands =
+        options.commands.empty() ? DefaultTable(root, "Commands.txt") : Absolute(options.commands);
+    return paths;
+}
+
+bool LoadTables(const SimPaths& paths) {
+    int datarefs = simhost::LoadDataRefTable(paths.datarefs);
+    int commands = simhost::LoadCommandTable(paths.commands);
+    if (datarefs < 0 || commands < 0) {
+        std::fprintf(stderr, "kestrix-sim: cannot read %s\n",
+                     (datarefs < 0 ? paths.datarefs : paths.commands).c_str());
+        return false;
+    }
+    std::printf("datarefs: %d from %s\ncommands: %d from %s\n", datarefs, paths.datarefs.c_str(),
+                commands, paths.commands.c_str());
+    return true;
+}
+
+// Prints the windows after frames that changed them, rate-limited.
+class StatusPrinter {
+  public:
+    StatusPrinter() {
+        simhost::SetWidgetObserver([this](XPWidgetID) { changed_ = true; });
+    }
+    ~StatusPrinter() { simhost::SetWidgetObserver(nullptr); }
+
+    void AfterFrame(double now) {
+        if (changed_ && (!printed_ || now - lastPrint_ >= kSnapshotInterval - 1e-9)) Print(now);
+    }
+
+    // The last state is always shown, unless the last snapshot already is it.
+    void Final(double now) {
+        if (changed_ || !printed_ || now != lastPrint_) Print(now);
+    }
+
+    void Print(double now) {
+        for (XPWidgetID window : TopLevelWidgets()) {
+            for (const std::string& line : WindowSnapshot(window, now))
+                std::printf("%s\n", line.c_str());
+        }
+        std::fflush(stdout);
+        changed_ = false;
+        printed_ = true;
+        lastPrint_ = now;
+    }
+
+  private:
+    bool changed_ = false;
+    bool printed_ = false;
+    double lastPrint_ = 0;
+};
+
+class Session {
+  public:
+    Session(const SimOptions& options, const SimPaths& paths)
+        : options_(options), paths_(paths), events_(options.menus, options.messages) {}
+
+    int Run(const volatile std::sig_atomic_t* stopRequested);
+
+  private:
+    int StartPlugin();
+    void StopPlugin();
+    bool ReloadIfRequested();
+    void AfterFrame();
+    void PrintNewDebugStrings();
+    bool Finished() const;
+
+    const SimOptions& options_;
+    const SimPaths& paths_;
+    EventSchedule events_;
+    StatusPrinter printer_;
+    simhost::PluginModule module_;
+    int reloadsDone_ = 0;
+    size_t debugStringsShown_ = 0;
+};
+
+int Session::StartPlugin() {
+    std::string error;
+    if (!simhost::LoadModule(paths_.plugin, &module_, &error)) {
+        std::fprintf(stderr, "kestrix-sim: cannot load plugin: %s\n", error.c_str());
+        return kLoadFailed;
+    }
+    int started = simhost::Start(module_);
+    std::printf("plugin: %s | %s | %s\n", module_.name.c_str(), module_.signature.c_str(),
+                module_.description.c_str());
+    if (started == 0) {
+        std::fprintf(stderr, "kestrix-sim: XPluginStart returned 0\n");
+        simhost::ForgetPlugin();
+        simhost::UnloadModule(&module_);
+        return kPluginRefused;
+    }
+    if (simhost::Enable(module_) == 0) {
+        std::fprintf(stderr, "kestrix-sim: XPluginEnable returned 0\n");
+        simhost::Stop(module_);
+        simhost::ForgetPlugin();
+        simhost::UnloadModule(&module_);
+        return kPluginRefused;
+    }
+    std::fflush(stdout);
+    return kOk;
+}
+
+void Session::StopPlugin() {
+    simhost::Disable(module_);
+    simhost::Stop(module_);
+    simhost::ForgetPlugin();
+    simhost::UnloadModule(&module_);
+}
+
+// XPLMReloadPlugins asks for what the simulator does after the callback
+// returns: the plugin is stopped, unloaded, loaded and started again.
+bool Session::ReloadIfRequested() {
+    if (simhost::ReloadPluginsCount() <= reloadsDone_) return true;
+    reloadsDone_ = simhost::ReloadPluginsCount();
+    std::printf("%sreloading plugins\n", TimeStamp(simhost::Now()).c_str());
+    printer_.Final(simhost::Now());
+    StopPlugin();
+    return StartPlugin() == kOk;
+}
+
+void Session::PrintNewDebugStrings() {
+    std::vector<std::string> strings = simhost::DebugStrings();
+    for (; debugStringsShown_ < strings.size(); ++debugStringsShown_) {
+        std::string text = strings[debugStringsShown_];
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        std::printf("%sdebug: %s\n", TimeStamp(simhost::Now()).c_str(), text.c_str());
+    }
+}
+
+void Session::AfterFrame() {
+    PrintNewDebugStrings();
+    printer_.AfterFrame(simhost::Now());
+}
+
+bool Session::Finished() const {
+    if (options_.frames >= 0) return simhost::FrameCount() >= options_.frames;
+    return simhost::Now() >= options_.seconds - 1e-9;
+}
+
+int Session::Run(const volatile std::sig_atomic_t* stopRequested) {
+    int started = StartPlugin();
+    if (started != kOk) return started;
+    events_.RunDue(simhost::Now(), module_);
+    if (!ReloadIfRequested()) return kLoadFailed;
+    AfterFrame();
+    while (!Finished() && !*stopRequested) {
+        simhost::RunFrame();
+        events_.RunDue(simhost::Now(), module_);
+        if (!ReloadIfRequested()) return kLoadFailed;
+        AfterFrame();
+        if (!options_.fast)
+            std::this_thread::sleep_for(std::chrono::duration<double>(kFramePeriod));
+    }
+    if (*stopRequested) std::printf("%sinterrupted\n", TimeStamp(simhost::Now()).c_str());
+    printer_.Final(simhost::Now());
+    StopPlugin();
+    PrintNewDebugStrings();
+    events_.ReportPending();
+    std::printf("%sdone after %d frames\n", TimeStamp(simhost::Now()).c_str(),
+                simhost::FrameCount());
+    return kOk;
+}
+
+// The simulator's working directory is its root; the plugin may rely on it.
+bool EnterRoot(const SimPaths& paths) {
+    std::error_code error;
+    if (!fs::is_directory(paths.root, error)) {
+        std::fprintf(stderr, "kestrix-sim: %s is not a folder\n", paths.root.c_str());
+        return false;
+    }
+    if (chdir(paths.root.c_str()) != 0) {
+        std::perror(("kestrix-sim: " + paths.root).c_str());
+        return false;
+    }
+    return true;
+}
+
+void SetUpSimulator(const SimPaths& paths) {
+    simhost::SetFramePeriod(kFramePeriod);
+    simhost::SetFlightTimeRunning(true);
+    simhost::SetModulePath(paths.plugin);
+    simhost::SetAircraftPath(paths.aircraft);
+    std::printf("root: %s\naircraft: %s\nmodule: %s\n", paths.root.c_str(),
+                paths.aircraft.empty() ? "(none)" : paths.aircraft.c_str(), paths.plugin.c_str());
+}
+
+}  // namespace
+
+int RunSimulation(const SimOptions& options, const volatile std::sig_atomic_t* stopRequested) {
+    SimPaths paths = ResolvePaths(options);
+    if (!EnterRoot(paths) || !LoadTables(paths)) return kBadSetup;
+    SetUpSimulator(paths);
+    Session session(options, paths);
+    return session.Run(stopRequested);
+}
+
+}  // namespace kestrix_sim

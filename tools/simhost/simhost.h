@@ -1,0 +1,211 @@
+// simhost: a headless stand-in for the X-Plane simulator.
+//
+// It implements the SDK functions the plugin calls (declared in sdk/) the way
+// the simulator behaves, and offers this control API to tests and to the
+// kestrix-sim program: datarefs and commands by name, flight loops on a
+// virtual clock, the Plugins menu, widgets, plugin information and messages.
+// Everything runs on the calling thread, like the simulator's main thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "XPLMDataAccess.h"
+#include "XPLMMenus.h"
+#include "XPLMProcessing.h"
+#include "XPLMUtilities.h"
+#include "XPWidgetDefs.h"
+
+namespace simhost {
+
+// Forget every dataref, command, flight loop, menu, widget and setting.
+// Handles handed out before stay safe to use: they act like unknown ones until
+// the same name is added again, which brings the same handle back.
+void Reset();
+
+// What the simulator does when it unloads a plugin: its datarefs are
+// unregistered, its command handlers, flight loops, menus and widgets are
+// dropped without calling into it. Table datarefs, commands, the clock and
+// the plugin settings stay. Call it after XPluginStop and before unloading.
+void ForgetPlugin();
+
+// ---- Datarefs ---------------------------------------------------------------
+
+// Loads a table in the simulator's DataRefs.txt format: a header line, then
+// one dataref per line, tab-separated: name, type, writable (y/n), units,
+// description. Types: int, float, double, float[N], int[N], byte[N] or byte[].
+// "double" datarefs offer float and double access (mask 6), as the simulator's
+// do. Returns the number of datarefs added, or -1 when the file cannot be read.
+int LoadDataRefTable(const std::string& path);
+
+// Adds (or replaces) a simulator-owned dataref. arraySize applies to array and
+// byte types (byte[] without a size holds 1024 bytes).
+XPLMDataRef AddDataRef(const std::string& name, XPLMDataTypeID types, bool writable,
+                       int arraySize = 0);
+bool HasDataRef(const std::string& name);
+// True for a dataref some plugin registered with XPLMRegisterDataAccessor.
+bool IsPluginDataRef(const std::string& name);
+
+// Direct access that bypasses writability (the simulator's own side).
+// Scalars share one value whatever accessor reads them.
+void SetValue(const std::string& name, double value);
+double GetValue(const std::string& name);
+void SetElement(const std::string& name, int index, double value);
+double GetElement(const std::string& name, int index);
+void SetBytes(const std::string& name, const std::string& bytes);
+// SetBytes keeps the buffer's size (cuts longer text, zeroes the rest);
+// GetBytes returns the buffer without its trailing zero bytes.
+std::string GetBytes(const std::string& name);
+// Number of successful XPLMSetData* calls on the dataref through the SDK
+// (allowed by type and writability, and writing at least one element).
+int WriteCount(const std::string& name);
+
+// ---- Commands ----------------------------------------------------------------
+
+// Loads a table in the simulator's Commands.txt format (name, then the
+// description from column 52). Returns the number added, or -1.
+int LoadCommandTable(const std::string& path);
+XPLMCommandRef AddCommand(const std::string& name, const std::string& description = "");
+bool HasCommand(const std::string& name);
+
+struct CommandCounts {
+    int once = 0;        // XPLMCommandOnce calls
+    int begin = 0;       // XPLMCommandBegin calls
+    int end = 0;         // XPLMCommandEnd calls
+    bool held = false;   // begun and not yet ended
+    int simActions = 0;  // times the simulator's own action ran (not stopped by a handler)
+};
+// simActions counts presses: the begin phase of a Once or a Begin that no
+// "before" handler stopped. An End without a Begin is counted in end but sends
+// no phase to the handlers.
+CommandCounts Counts(const std::string& name);
+// Number of handlers registered on the command.
+int HandlerCount(const std::string& name);
+// Runs a command as the simulator does when a key or another plugin uses it
+// (handlers included, counted like the SDK calls).
+void CommandOnce(const std::string& name);
+void CommandBegin(const std::string& name);
+void CommandEnd(const std::string& name);
+
+// ---- Flight loops and the virtual clock -------------------------------------
+
+struct FlightLoop {
+    XPLMFlightLoop_f callback = nullptr;
+    void* refcon = nullptr;
+    float interval = 0;  // as last registered or returned: >0 s, <0 frames, 0 stopped
+    int calls = 0;
+};
+std::vector<FlightLoop> FlightLoops();
+// The loop registered with this callback, or nullptr. The pointer is valid
+// until the loop is unregistered or the next frame runs.
+const FlightLoop* FindFlightLoop(XPLMFlightLoop_f callback);
+
+// Length of one frame in seconds (default 0.025). It is also written into
+// "sim/operation/misc/frame_rate_period" when that dataref exists.
+void SetFramePeriod(double seconds);
+double FramePeriod();
+// Runs one frame: advances the virtual clock by the frame period, adds it to
+// "sim/time/total_flight_time_sec" when that dataref exists and
+// SetFlightTimeRunning(true), calls every flight loop that is due, then sends
+// continue phases to held commands. Returns the number of callbacks called.
+// Flight time does not run until SetFlightTimeRunning(true) (Reset stops it).
+int RunFrame();
+void RunFrames(int frames);
+// Runs frames until the virtual clock has advanced by at least seconds.
+void RunFor(double seconds);
+double Now();
+int FrameCount();
+void SetFlightTimeRunning(bool running);
+
+// ---- Menus -------------------------------------------------------------------
+
+struct MenuItem {
+    std::string name;
+    void* itemRef = nullptr;
+    XPLMMenuID submenu = nullptr;  // set when a menu was created on this item
+};
+XPLMMenuID PluginsMenu();
+std::string MenuName(XPLMMenuID menu);
+std::vector<MenuItem> MenuItems(XPLMMenuID menu);
+// Finds the submenu path["Kestrix"] under the Plugins menu and chooses item
+// itemName in it, calling the menu's handler with its menu and item
+// references, as the simulator does on a click. False if not found.
+bool ChooseMenuItem(const std::string& menuName, const std::string& itemName);
+// Chooses item index of any menu; false when the menu, the item or the
+// menu's handler does not exist.
+bool ChooseMenuItemAt(XPLMMenuID menu, int index);
+
+// ---- Widgets -----------------------------------------------------------------
+
+struct Widget {
+    XPWidgetID id = nullptr;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool visible = false;  // the widget's own flag
+    bool isRoot = false;
+    XPWidgetClass widgetClass = 0;
+    std::string descriptor;
+    XPWidgetID parent = nullptr;
+    std::vector<XPWidgetID> children;  // in creation order
+    std::map<int, intptr_t> properties;
+    std::vector<XPWidgetFunc_t> callbacks;  // most recently added first
+};
+// Every live widget in creation order.
+std::vector<XPWidgetID> Widgets();
+const Widget* FindWidget(XPWidgetID id);
+// First live widget whose descriptor equals text, or nullptr.
+XPWidgetID FindWidgetByDescriptor(const std::string& text);
+// Visible as the user sees it: the widget and all its parents are visible.
+bool IsShown(XPWidgetID id);
+// What the user does, with the messages the simulator sends (dispatched up
+// the chain: the widget's callbacks, newest first, then its parents', until
+// one returns 1). Each returns whether some callback handled the message.
+bool PushButton(XPWidgetID button);  // xpMsg_PushButtonPressed
+// Flips xpProperty_ButtonState, then sends xpMsg_ButtonStateChanged.
+bool ToggleCheckBox(XPWidgetID button);
+bool PressCloseBox(XPWidgetID window);  // xpMessage_CloseButtonPushed
+
+// Called after every descriptor or visibility change of any widget, creation
+// and destruction included (a descriptor set to the text it has is no change).
+void SetWidgetObserver(std::function<void(XPWidgetID)> observer);
+
+// ---- Plugin information, aircraft, messages -----------------------------------
+
+// The id XPLMGetMyID returns (default 1) and the path that
+// XPLMGetPluginInfo reports for it.
+void SetPluginId(XPLMPluginID id);
+void SetModulePath(const std::string& path);
+// The user aircraft's .acf path reported by XPLMGetNthAircraftModel(0).
+void SetAircraftPath(const std::string& path);
+int ReloadPluginsCount();
+// Lines given to XPLMDebugString.
+std::vector<std::string> DebugStrings();
+
+// The five entry points of one plugin, either taken from a module loaded with
+// dlopen (as the simulator loads lin.xpl) or given directly by a test that
+// links the plugin's code in.
+struct PluginModule {
+    int (*start)(char* outName, char* outSignature, char* outDescription) = nullptr;
+    void (*stop)() = nullptr;
+    int (*enable)() = nullptr;
+    void (*disable)() = nullptr;
+    void (*receive)(XPLMPluginID from, int message, void* param) = nullptr;
+    void* handle = nullptr;                    // dlopen handle, null for linked-in code
+    std::string name, signature, description;  // filled by Start()
+};
+// dlopen (RTLD_NOW | RTLD_LOCAL) and look up the five entry points. On failure
+// returns false and puts the reason into *error.
+bool LoadModule(const std::string& path, PluginModule* out, std::string* error);
+void UnloadModule(PluginModule* module);
+// XPluginStart with 256-byte buffers; stores the identity texts.
+int Start(PluginModule& module);
+// Sends a message as the simulator does (from the simulator, id 0).
+void SendMessage(PluginModule& module, int message, void* param = nullptr);
+// The other entry points; a missing one does nothing (Enable returns 0).
+int Enable(PluginModule& module);
+void Disable(PluginModule& module);
+void Stop(PluginModule& module);
+
+}  // namespace simhost

@@ -1,0 +1,38 @@
+#include "table_text.h"
+
+#include <charconv>
+
+namespace simhost::detail {
+
+std::string_view TrimBlanks(std::string_view text) {
+    const char* blanks = " \t\r\n";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return std::string_view();
+    size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+    std::vector<std::string_view> fields;
+    size_t start = 0;
+    while (true) {
+        size_t tab = line.find('\t', start);
+        if (tab == std::string_view::npos) {
+            fields.push_back(line.substr(start));
+            return fields;
+        }
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+}
+
+int ParsePositive(std::string_view digits, int max) {
+    if (digits.empty()) return 0;
+    int value = 0;
+    const char* end = digits.data() + digits.size();
+    auto result = std::from_chars(digits.data(), end, value);
+    if (result.ec != std::errc() || result.ptr != end) return 0;
+    return value > 0 && value <= max ? value : 0;
+}
+
+}  // namespace simhost::detail

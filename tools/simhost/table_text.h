@@ -1,0 +1,18 @@
+// Small text helpers for reading the simulator's table files.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace simhost::detail {
+
+// The text without leading and trailing spaces, tabs, CR and LF.
+std::string_view TrimBlanks(std::string_view text);
+// Splits at every tab; empty fields are kept.
+std::vector<std::string_view> SplitTabs(std::string_view line);
+// A whole string of decimal digits as a positive int no larger than max, read
+// without regard to the process locale; 0 when it is not one.
+int ParsePositive(std::string_view digits, int max);
+
+}  // namespace simhost::detail
