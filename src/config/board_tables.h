@@ -1,0 +1,92 @@
+// Everything the plugin knows about its connected boards: one record per
+// board, indexed by board index (the order in which boards were first
+// configured), holding its input and output rows. The parser fills a board's
+// record from its configuration text; the protocol and the simulator-data
+// subsystems read it.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "XPLMDataAccess.h"
+
+using ByteList = std::vector<uint8_t>;
+
+// One accepted line of a board's section I.
+struct BoardInput {
+    std::vector<std::string> Data;  // tokens after rewriting: key, name, value field, element
+    std::string Datatags;           // the key after rewriting (D12, B3/1+, A0 ...)
+    int InputDrefTypes = 0;         // SDK type mask of the dataref; 0 for commands and links
+    void* InputDataPointer = nullptr;  // command or dataref handle; null for local links
+    int Mode = 0;                   // switch-group / encoder bookkeeping
+    std::vector<float> InputDataRange;
+    int InputArrayNum = 0;          // 1-based element; -1 marks a local link; 0 a command
+    float InputDefault = 1.0f;
+    int InputIncrementDir = 0;
+    int Contval = -1;               // hold behaviour; -1 none
+    std::vector<int> InputSkip;     // pairs (n, counter)
+};
+
+// One section O line of three or more tokens.
+struct BoardOutput {
+    std::vector<std::string> OutDrefs;  // key, precision, name, element, range A, range B, steps
+    bool OutputActive = true;
+    std::vector<float> OutRange1;
+    std::vector<float> OutRange2;
+    XPLMDataRef Drefread = nullptr;
+    int Type = 0;
+    int Arraynum = 1;
+    int Precision = 0;
+    std::string Previous;  // last text sent
+};
+
+struct Board {
+    // Rebuilt by every parse of the board's text.
+    unsigned OutDevice = 0;  // board id: 0 self-configuring, else its number in data.cfg
+    bool AllowOutput = false;
+    bool AllowPing = false;
+    bool LedPortSend = false;
+    bool sendall = true;
+    unsigned StepperCommon = 100;  // 100: not set
+    unsigned LEDCommon = 100;
+    unsigned SevenSegCommon = 100;
+    ByteList MatrixAdditional;    // 5 bytes
+    ByteList AnalogAdditional;    // 16 channels x 3 bytes
+    ByteList EncoderAdditional;   // 3 bytes per declared encoder
+    ByteList SevenSegAdditional;  // 1 byte per 7-segment output
+    ByteList StepperAdditional;   // 3 bytes per stepper output
+    ByteList LedPortData;         // at most 8 bytes of 8 LEDs
+    std::vector<BoardInput> Inputs;
+    std::vector<BoardOutput> Outputs;
+    std::vector<std::vector<std::string>> OutputModeLed;  // two-token O lines
+
+    // How the board is reached; set when the board is added, kept by rebuilds.
+    sockaddr_in UdpIP{};  // sender address for a LAN board, all zero for USB
+    int SerialIndex = -1;  // port index of a USB board, -1 for LAN
+};
+
+inline constexpr std::size_t kMatrixBytes = 5;
+inline constexpr std::size_t kAnalogChannels = 16;
+inline constexpr std::size_t kAnalogBytes = kAnalogChannels * 3;
+inline constexpr std::size_t kMaxLedPortBytes = 8;
+
+extern std::vector<Board> Boards;
+
+// The board sections of data.cfg, cut by the loader before any board connects.
+extern std::vector<std::string> ArduinoConfigFile;
+extern std::vector<unsigned> ArduinoID;
+
+// Text every output's Previous starts from.
+extern std::string defaultval;
+
+// Starts a parse of board b with board id: rebuilds the existing record in
+// place (keeping how the board is reached) or appends a new one when b is the
+// next index. Returns true when a record was appended. Throws for an index
+// beyond the next one, which no caller may pass.
+bool BuildBoardRows(std::size_t b, unsigned id);
+
+// Empties every table of this file (the reset).
+void ClearBoardTables();

@@ -1,0 +1,5 @@
+#include "host/host_state.h"
+
+LifecycleState lifecycle;
+Settings settings;
+StartupState startup;

@@ -1,0 +1,102 @@
+#include "host/lifecycle.h"
+
+#include <cstring>
+
+#include "XPLMProcessing.h"
+#include "XPStandardWidgets.h"
+#include "config/board_tables.h"
+#include "config/parser.h"
+#include "host/guard.h"
+#include "host/host_state.h"
+#include "host/log.h"
+#include "protocol/main_cycle.h"
+#include "protocol/protocol_state.h"
+#include "transport/message.h"
+#include "transport/lan.h"
+#include "transport/serial.h"
+#include "ui/status_window.h"
+
+float FlightLoopInit(float, float, int, void*) {
+    // The startup sequence is guarded on its own: whatever it meets, the main
+    // cycle is still registered and a Reconnect can retry.
+    Guarded("startup", [] { InitializePlugin(); });
+    Guarded("FlightLoopInit", [] {
+        lifecycle.FirstLaunch = 0;
+        XPLMRegisterFlightLoopCallback(MyFlightLoopCallback, 1.0f, nullptr);
+    });
+    return 0.0f;
+}
+
+void CloseTransports() {
+    CloseLanSocket();
+    CloseAllSerialPorts();
+}
+
+namespace {
+
+// Every setting returns to its default but the baud rate, which stays in
+// force until a config.ini names another; the address becomes empty, which
+// means the same as "auto".
+void RestoreSettingsKeepingBaudrate() {
+    Settings restored;
+    restored.Baudrate = settings.Baudrate;
+    restored.SpecifiedIP.clear();
+    settings = restored;
+}
+
+void ForgetLanState() {
+    lan.My_IP.clear();
+    lan.My_IP_str.clear();
+    lan.Base_IP.clear();
+    lan.addrLength = 0;
+    lan.UsedAddr.clear();
+    lan.NetworkIndices.clear();
+}
+
+void ForgetStartupPaths() {
+    startup.foldername.clear();
+    startup.filepath.clear();
+    std::memset(startup.cwd, 0, sizeof startup.cwd);
+}
+
+void ForgetSerialPorts() {
+    serial.ports.clear();
+    serial.SerialCurrent = 0;
+    serial.nbytes = 0;
+}
+
+}  // namespace
+
+void ResetPlugin() {
+    // The hosts known so far get the one-shot requests after the restart.
+    lan.TempLAN = lan.UsedAddr;
+    Log("\n\nKestrix reconnecting...");
+    DebugAddress.clear();
+    // With no port in use and USB_FIX off, ClearUSB closes every port.
+    settings.USB_FIX = false;
+    serial.UsedUSB.clear();
+    ClearUSB();
+    CloseLanSocket();
+
+    ForgetLanState();
+    ForgetStartupPaths();
+    ClearBoardTables();
+    defaultval = "0";
+    RestoreSettingsKeepingBaudrate();
+    cycleState = CycleState{};
+    discovery = DiscoveryState{};
+    msg = InboundMessage{};
+    ForgetSerialPorts();
+    window.message_line_number = 0;
+    lifecycle.PluginPaused = false;
+
+    InitializePlugin();
+}
+
+int ReconnectButtonHandler(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t) {
+    return Guarded("Reconnect button", 0, [&] {
+        if (message != xpMsg_PushButtonPressed) return 0;
+        ResetPlugin();
+        return 1;
+    });
+}

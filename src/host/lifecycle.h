@@ -1,0 +1,25 @@
+// The plugin's lifecycle: the one-shot start callback, the reset
+// ("reconnect") and the closing of the transports.
+#pragma once
+
+#include <cstdint>
+
+#include "XPWidgetDefs.h"
+
+// Runs the startup sequence on the first simulator frame, then hands over to
+// the main cycle. Returns 0 so the simulator never calls it again.
+float FlightLoopInit(float elapsedSinceLastCall, float elapsedSinceLastFlightLoop, int counter,
+                     void* refcon);
+
+// Tears down every connection and table and runs the startup sequence again.
+void ResetPlugin();
+
+// The startup sequence: window, settings, socket, address, serial ports, data.cfg.
+void InitializePlugin();
+
+// Closes the socket and every serial port once (disable and stop).
+void CloseTransports();
+
+// The status window's Reconnect button.
+int ReconnectButtonHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
+                           intptr_t param2);

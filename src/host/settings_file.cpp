@@ -1,0 +1,103 @@
+#include "host/settings_file.h"
+
+#include <algorithm>
+#include <fstream>
+#include <vector>
+
+#include "config/text.h"
+#include "host/host_state.h"
+
+namespace {
+
+struct KeyValue {
+    std::string key;
+    std::string value;
+};
+
+std::string WithoutBlanks(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+    return text;
+}
+
+// Interprets one line as a key and a value; false for empty lines, comments
+// and lines without "=".
+bool ParseLine(std::string line, KeyValue& out) {
+    if (line.empty() || line[0] == '#') return false;
+    if (line.back() == '\r') line.pop_back();
+    std::vector<std::string> pieces = SplitBy(line, '=');
+    if (pieces.size() < 2) return false;
+    out.key = WithoutBlanks(pieces[0]);
+    out.value = WithoutBlanks(pieces[1]);
+    return true;
+}
+
+// Booleans are the numbers 0 and 1 only.
+void ReadBool(const std::string& value, bool& target) {
+    int number = 0;
+    if (!ReadNumber(value, number)) return;
+    if (number == 0 || number == 1) target = (number == 1);
+}
+
+// A port outside 1..65535 would bind some other, wrapped-around port.
+void ReadPort(const std::string& value, int& target) {
+    int port = 0;
+    if (ReadNumber(value, port) && port >= 1 && port <= 65535) target = port;
+}
+
+void ApplySetting(const KeyValue& kv) {
+    if (kv.key == "IP_ADDRESS") {
+        settings.SpecifiedIP = kv.value;
+    } else if (kv.key == "PORT") {
+        ReadPort(kv.value, settings.UDP_PORT);
+    } else if (kv.key == "USB_BAUD") {
+        ReadNumber(kv.value, settings.Baudrate);
+    } else if (kv.key == "USB_DEVICE_COUNT") {
+        ReadNumber(kv.value, settings.USBcountVar);
+    } else if (kv.key == "SCANNING_TIMEOUT") {
+        ReadNumber(kv.value, settings.ScanTimeout);
+    } else if (kv.key == "USB_FIX") {
+        ReadBool(kv.value, settings.USB_FIX);
+    } else if (kv.key == "RESET_EVENTS") {
+        ReadBool(kv.value, settings.RESET_EVENTS);
+    } else if (kv.key == "WINDOW_ON_CONNECT") {
+        ReadBool(kv.value, settings.WINDOW_ON_CONNECT);
+    }
+}
+
+}  // namespace
+
+void ReadSettings(std::istream& file) {
+    std::string line;
+    KeyValue kv;
+    while (std::getline(file, line)) {
+        if (ParseLine(line, kv)) ApplySetting(kv);
+    }
+}
+
+bool ReadSettingsFile(const std::string& path) {
+    std::ifstream file(path);
+    if (!file.is_open()) return false;
+    ReadSettings(file);
+    return true;
+}
+
+void RewriteWindowOnConnect(bool state) {
+    settings.WINDOW_ON_CONNECT = state;
+    const std::string path = startup.foldername + "/config.ini";
+    std::vector<std::string> kept;
+    {
+        std::ifstream file(path);
+        if (!file.is_open()) return;  // no file: the change lasts until the next reset
+        std::string line;
+        KeyValue kv;
+        while (std::getline(file, line)) {
+            if (ParseLine(line, kv) && kv.key == "WINDOW_ON_CONNECT") continue;
+            kept.push_back(line);
+        }
+    }
+    // Unchecked is written out; checked is the default and needs no line.
+    if (!state) kept.push_back("WINDOW_ON_CONNECT = 0");
+    std::ofstream out(path, std::ios::trunc);
+    if (!out.is_open()) return;
+    for (const std::string& line : kept) out << line << '\n';
+}

@@ -1,0 +1,14 @@
+// config.ini: the plugin's optional, hand-edited settings file.
+#pragma once
+
+#include <istream>
+#include <string>
+
+// Applies every recognised line of the text to the settings.
+void ReadSettings(std::istream& file);
+// Opens path and reads it; false when it cannot be opened.
+bool ReadSettingsFile(const std::string& path);
+
+// The check box: sets WINDOW_ON_CONNECT and rewrites config.ini in the plugin
+// folder, keeping every other line as it was.
+void RewriteWindowOnConnect(bool state);

@@ -1,0 +1,128 @@
+// InitializePlugin: from nothing open to ready for the main cycle.
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "XPLMPlugin.h"
+#include "XPStandardWidgets.h"
+#include "XPWidgets.h"
+#include "config/load_config.h"
+#include "config/text.h"
+#include "host/host_state.h"
+#include "host/lifecycle.h"
+#include "host/log.h"
+#include "host/settings_file.h"
+#include "protocol/protocol_state.h"
+#include "transport/lan.h"
+#include "transport/serial.h"
+#include "ui/status_window.h"
+
+namespace {
+
+constexpr const char* kFixedFolderName = "Kestrix";
+
+void PrepareStatusWindow() {
+    if (lifecycle.gMenuItem == 0) {
+        CreateInstructionsWidget(400, 612, 410, 445);
+        lifecycle.gMenuItem = 1;
+    }
+    BlankStatusLines();
+}
+
+// The plugin folder holds the module directly or in a "32" or "64" folder,
+// under a seven-character name ending in ".xpl".
+std::string FolderFromModulePath(std::string path) {
+    if (EndsWith(path, "xpl") || EndsWith(path, "XPL")) path.erase(path.size() - std::min<std::size_t>(8, path.size()));
+    if (EndsWith(path, "32") || EndsWith(path, "64")) path.erase(path.size() - std::min<std::size_t>(3, path.size()));
+    return path;
+}
+
+bool TryFolder(const std::string& folder) {
+    startup.foldername = folder;
+    startup.filepath = folder + "/config.ini";
+    return ReadSettingsFile(startup.filepath);
+}
+
+void FindFolderAndReadSettings() {
+    std::memset(startup.cwd, 0, sizeof startup.cwd);
+    XPLMGetPluginInfo(lifecycle.plugin_id, nullptr, startup.cwd, nullptr, nullptr);
+    startup.cwd[sizeof startup.cwd - 1] = '\0';
+    startup.filepath = startup.cwd;
+    if (TryFolder(FolderFromModulePath(startup.filepath))) return;
+    std::string workingDir;
+    if (getcwd(startup.cwd, sizeof startup.cwd) != nullptr) workingDir = startup.cwd;
+    TryFolder(workingDir + "/Resources/plugins/" + kFixedFolderName);
+}
+
+void SetWindowControls() {
+    XPSetWidgetProperty(window.WindowCheckbox, xpProperty_ButtonState,
+                        settings.WINDOW_ON_CONNECT ? 1 : 0);
+    XPSetWidgetProperty(window.ToggleUSB, xpProperty_ButtonState,
+                        settings.USBcountVar > 0 ? 1 : 0);
+}
+
+// The last IPv4 entry of the interface list wins.
+void ScanInterfaces() {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return;
+    for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
+        const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
+        lan.My_IP = inet_ntoa(address->sin_addr);
+    }
+    freeifaddrs(list);
+}
+
+bool IsUsableSpecifiedIP(const std::string& ip) {
+    return ip.size() > 6 && std::count(ip.begin(), ip.end(), '.') >= 3;
+}
+
+// Base_IP is the address up to and including its third dot; the number after
+// it is our own host, which discovery never calls and which never becomes a
+// board. An address whose host part is not a number gives no prefix, and
+// with it no LAN discovery.
+void DeriveLanPrefix() {
+    const std::string& ip = lan.My_IP_str;
+    std::size_t dot = std::string::npos;
+    for (int dots = 0; dots < 3; ++dots) {
+        dot = ip.find('.', dot == std::string::npos ? 0 : dot + 1);
+        if (dot == std::string::npos) return;
+    }
+    int ownHost = 0;
+    if (!ReadNumber(ip.substr(dot + 1), ownHost)) return;
+    lan.Base_IP = ip.substr(0, dot + 1);
+    lan.UsedAddr.push_back(ownHost);
+    lan.NetworkIndices.push_back(-1);
+}
+
+void OpenSerialPorts() {
+    if (settings.USBcountVar <= 0) {
+        XPSetWidgetDescriptor(window.DetectedPortsWidget[1], "Disabled");
+        return;
+    }
+    startup.filepath = serial.deviceDir;
+    int opened = ScanSerialPorts();
+    XPSetWidgetDescriptor(window.DetectedPortsWidget[1], Decimal(std::max(opened, 0)).c_str());
+}
+
+}  // namespace
+
+void InitializePlugin() {
+    PrepareStatusWindow();
+    FindFolderAndReadSettings();
+    SetWindowControls();
+    CreateLanSocket();
+    ScanInterfaces();
+    BindLanSocket();
+    lan.My_IP_str = IsUsableSpecifiedIP(settings.SpecifiedIP) ? settings.SpecifiedIP : lan.My_IP;
+    DeriveLanPrefix();
+    lan.addrLength = sizeof(sockaddr_in);
+    XPSetWidgetDescriptor(window.DetectedPortsWidget[0], lan.My_IP_str.c_str());
+    OpenSerialPorts();
+    cycleState.send_usb_request = true;
+    Log("\nKestrix Plugin initialized");
+    LoadConfig();
+}

@@ -1,0 +1,5 @@
+#include "protocol/protocol_state.h"
+
+CycleState cycleState;
+DiscoveryState discovery;
+OutputMessage output;

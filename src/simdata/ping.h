@@ -1,0 +1,6 @@
+// Pings of the LAN boards and the request for all input states.
+#pragma once
+
+// mode 1: every board that may be pinged is asked to send the state of all its
+// inputs; mode 0: the periodic ping of the LAN boards.
+void PingInputs(int mode);

@@ -1,0 +1,55 @@
+// The USB serial ports: the port list, set-up, sends, the read step and the
+// closing of ports no board uses.
+#pragma once
+
+#include <termios.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One open serial port; the list's position is the port index.
+struct SerialPort {
+    std::string ComPortName;  // full device path
+    int comport = -1;         // open descriptor; -1 once closed
+    termios options{};        // settings applied to the port
+    int SerialIndices = -1;   // board index bound to the port, -1 while none
+    std::string SerialBuffer; // bytes received and not yet framed
+};
+
+// "/dev/", or the directory named by KESTRIX_SERIAL_DIR: developers point the
+// scan at a directory of links to pseudo-terminals to try virtual boards.
+std::string DefaultSerialDeviceDir();
+
+struct SerialState {
+    std::vector<SerialPort> ports;
+    std::vector<std::string> UsedUSB;  // device paths on which a board identified itself
+    int SerialCurrent = 0;             // port whose turn it is in the receive loop
+    int nbytes = 0;                    // descriptor returned by the latest open_port
+    std::string deviceDir = DefaultSerialDeviceDir();  // where the port scan looks, with a trailing slash
+};
+
+extern SerialState serial;
+
+inline constexpr std::size_t kSerialReadSize = 64;
+extern uint8_t recs_usb[kSerialReadSize];
+
+int open_port(const std::string& path);
+int Send_USB(int fd, const void* buf, std::size_t len);
+
+// Scans deviceDir and opens every matching port; returns the number opened,
+// or -1 when the directory cannot be read.
+int ScanSerialPorts();
+// Whether a directory entry's name looks like a USB serial device.
+bool IsSerialPortName(const std::string& name);
+
+// One serial turn of the receive loop for port SerialCurrent: reads what has
+// arrived into the port's buffer.
+void ReadSerialPort();
+
+// Closes every port not in use (unless USB_FIX), renumbering the boards'
+// ports and the rotation counters.
+void ClearUSB();
+// Closes every descriptor in list order, once, leaving the tables as they are.
+void CloseAllSerialPorts();

@@ -1,0 +1,49 @@
+// What the status window's controls do.
+#include "XPStandardWidgets.h"
+#include "XPWidgets.h"
+#include "host/guard.h"
+#include "host/host_state.h"
+#include "host/settings_file.h"
+#include "ui/status_window.h"
+
+namespace {
+
+// Only the captions change; the line texts stay for the next startup to blank.
+void ShowPausedNotice() {
+    static const char* const kPausedLines[kStatusLines] = {
+        nullptr, " ", " <<< Kestrix Paused >>> ", " ", " Press \"Reconnect\" to resume work",
+        " ",     " ", " ",                         " ", " ",
+        " "};
+    for (int n = 1; n < kStatusLines; ++n) {
+        if (window.InstructionsTextWidget[n]) {
+            XPSetWidgetDescriptor(window.InstructionsTextWidget[n], kPausedLines[n]);
+        }
+    }
+}
+
+}  // namespace
+
+int CloseWindowHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t, intptr_t) {
+    return Guarded("window close box", 0, [&] {
+        if (message != xpMessage_CloseButtonPushed) return 0;
+        if (lifecycle.gMenuItem == 1) XPHideWidget(widget);
+        return 1;
+    });
+}
+
+int ToggleWindow(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t param2) {
+    return Guarded("window check box", 0, [&] {
+        if (message != xpMsg_ButtonStateChanged) return 0;
+        RewriteWindowOnConnect(param2 != 0);
+        return 1;
+    });
+}
+
+int ToggleUSBHandler(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t) {
+    return Guarded("PAUSE button", 0, [&] {
+        if (message != xpMsg_PushButtonPressed) return 0;
+        lifecycle.PluginPaused = true;
+        ShowPausedNotice();
+        return 1;
+    });
+}
