@@ -1,0 +1,35 @@
+// Helpers every test uses: temporary simulator folders, free loopback UDP
+// ports, file writing.
+#pragma once
+
+#include <string>
+
+namespace testenv {
+
+// A fresh directory under the system's temporary folder, removed by the
+// destructor with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A UDP port that was free on 127.0.0.1 a moment ago; each test takes its
+// own so tests can run in parallel.
+int FreeUdpPort();
+
+void MakeDirs(const std::string& path);
+void WriteFile(const std::string& path, const std::string& text);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Number of descriptors this process has open.
+int OpenDescriptorCount();
+
+}  // namespace testenv

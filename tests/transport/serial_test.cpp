@@ -1,0 +1,210 @@
+// The serial ports against pseudo-terminals linked under USB device names.
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "config/board_tables.h"
+#include "host/host_state.h"
+#include "peers.h"
+#include "plugin_fixture.h"
+#include "protocol/protocol_state.h"
+#include "transport/message.h"
+#include "transport/serial.h"
+
+using testing::HasSubstr;
+
+namespace {
+
+std::vector<std::string> OpenedNames() {
+    std::vector<std::string> names;
+    for (const SerialPort& port : serial.ports) names.push_back(port.ComPortName);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Reads port p until its buffer holds at least count bytes.
+void ReadUntil(int p, std::size_t count) {
+    serial.SerialCurrent = p;
+    for (int turn = 0; turn < 100 && serial.ports[p].SerialBuffer.size() < count; ++turn) {
+        testenv::WaitReadable(serial.ports[p].comport, 200);
+        ReadSerialPort();
+    }
+}
+
+class SerialTest : public PluginTest {
+protected:
+    std::string Dev(const std::string& name) { return folder.deviceDir() + name; }
+    void StartWith(const std::string& extra = "") {
+        folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\n" + extra);
+        StartAndInitialize();
+    }
+};
+
+}  // namespace
+
+TEST_F(SerialTest, ScanOpensExactlyTheUsbSerialNames) {
+    testenv::PseudoTerminal modem, wch, shortName;
+    modem.LinkAs(Dev("tty.usbmodem1421"));
+    modem.LinkAs(Dev("cu.usbmodem1421"));  // one device, two names: two ports
+    wch.LinkAs(Dev("cu.wchusbserial10"));
+    shortName.LinkAs(Dev("cu.usb"));       // six characters is enough
+    shortName.LinkAs(Dev("tty.u"));        // five is not
+    testenv::WriteFile(Dev("tty.Bluetooth-Incoming-Port"), "");
+    testenv::WriteFile(Dev("ttyS0"), "");
+    symlink("/nonexistent/device", Dev("tty.usbserial-gone").c_str());
+
+    testing::internal::CaptureStderr();
+    StartWith();
+    std::string log = testing::internal::GetCapturedStderr();
+    std::vector<std::string> expected = {Dev("cu.usb"), Dev("cu.usbmodem1421"),
+                                         Dev("cu.wchusbserial10"), Dev("tty.usbmodem1421")};
+    EXPECT_EQ(OpenedNames(), expected);
+    EXPECT_EQ(cycleState.max_cycles, 5);
+    EXPECT_THAT(log, HasSubstr("\nFound serial port: " + Dev("tty.usbserial-gone")));
+    EXPECT_THAT(log, HasSubstr("open_port: Unable to open serial port - : "));
+    EXPECT_THAT(log, HasSubstr("\nSerial port " + Dev("cu.usb") + " opened"));
+    for (const SerialPort& port : serial.ports) {
+        EXPECT_EQ(port.SerialIndices, -1);
+        EXPECT_TRUE(port.SerialBuffer.empty());
+    }
+}
+
+#ifdef __linux__
+TEST_F(SerialTest, LinuxNamesOfUsbAdaptersAreScannedToo) {
+    testenv::PseudoTerminal acm, usb;
+    acm.LinkAs(Dev("ttyACM0"));
+    usb.LinkAs(Dev("ttyUSB3"));
+    StartWith();
+    EXPECT_EQ(OpenedNames(), (std::vector<std::string>{Dev("ttyACM0"), Dev("ttyUSB3")}));
+}
+#endif
+
+TEST_F(SerialTest, PortsAreRawNonBlockingAtTheConfiguredSpeed) {
+    testenv::PseudoTerminal board;
+    board.LinkAs(Dev("tty.usbmodem1"));
+    StartWith("USB_BAUD = 57600\n");
+    ASSERT_EQ(serial.ports.size(), 1u);
+    int fd = serial.ports[0].comport;
+    termios now{};
+    ASSERT_EQ(tcgetattr(fd, &now), 0);
+    EXPECT_EQ(cfgetospeed(&now), B57600);
+    EXPECT_EQ(cfgetispeed(&now), B57600);
+    EXPECT_EQ(now.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(now.c_lflag, 0u);
+    EXPECT_EQ(now.c_oflag, 0u);
+    EXPECT_NE(fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+}
+
+TEST_F(SerialTest, AnUnsupportedSpeedLeavesThePortsSpeed) {
+    testenv::PseudoTerminal board;
+    board.LinkAs(Dev("tty.usbmodem1"));
+    termios before{};
+    int probe = open(board.devicePath().c_str(), O_RDWR | O_NOCTTY);
+    tcgetattr(probe, &before);
+    cfsetospeed(&before, B19200);
+    cfsetispeed(&before, B19200);
+    tcsetattr(probe, TCSANOW, &before);
+    StartWith("USB_BAUD = 9600\n");
+    termios now{};
+    tcgetattr(serial.ports[0].comport, &now);
+    EXPECT_EQ(cfgetospeed(&now), B19200);
+    close(probe);
+}
+
+// Boards send binary bytes: a carriage return, XON and XOFF must arrive as
+// sent, not be translated or swallowed by the terminal driver.
+TEST_F(SerialTest, BytesFromTheBoardReachThePortBufferUnchanged) {
+    testenv::PseudoTerminal board;
+    board.LinkAs(Dev("tty.usbmodem1"));
+    StartWith();
+    const std::string bytes("{\x01" "E\r\x11\x13\x83}", 8);
+    board.Write(bytes);
+    ReadUntil(0, bytes.size());
+    EXPECT_EQ(serial.ports[0].SerialBuffer, bytes);
+    EXPECT_EQ(msg.MessageIsSerial, 1);
+}
+
+TEST_F(SerialTest, AZeroByteEndsWhatAReadAppendsAndAReadTakesAtMost64Bytes) {
+    testenv::PseudoTerminal board;
+    board.LinkAs(Dev("tty.usbmodem1"));
+    StartWith();
+    board.Write(std::string("ab\0cd", 5));
+    ReadUntil(0, 2);
+    EXPECT_EQ(serial.ports[0].SerialBuffer, "ab");
+
+    serial.ports[0].SerialBuffer.clear();
+    board.Write(std::string(100, 'z'));
+    testenv::WaitReadable(serial.ports[0].comport);
+    serial.SerialCurrent = 0;
+    ReadSerialPort();
+    EXPECT_LE(serial.ports[0].SerialBuffer.size(), 64u);
+    ReadUntil(0, 100);
+    EXPECT_EQ(serial.ports[0].SerialBuffer, std::string(100, 'z'));
+}
+
+TEST_F(SerialTest, SendReachesTheBoardByteForByte) {
+    testenv::PseudoTerminal board;
+    board.LinkAs(Dev("tty.usbmodem1"));
+    StartWith();
+    std::string upload(61, '\0');
+    upload[0] = '~';
+    upload[8] = '\n';  // no output processing may turn this into CR LF
+    upload[60] = 1;
+    EXPECT_EQ(Send_USB(serial.ports[0].comport, upload.data(), upload.size()), 61);
+    EXPECT_EQ(bytes_sent, 61);
+    EXPECT_EQ(board.ReadExactly(61), upload);
+}
+
+TEST_F(SerialTest, ClearUSBClosesUnusedPortsAndRenumbersTheBoards) {
+    testenv::PseudoTerminal a, b, c;
+    a.LinkAs(Dev("tty.usbmodemA"));
+    b.LinkAs(Dev("tty.usbmodemB"));
+    c.LinkAs(Dev("tty.usbmodemC"));
+    StartWith();
+    ASSERT_EQ(serial.ports.size(), 3u);
+    EXPECT_EQ(cycleState.max_cycles, 4);
+    std::sort(serial.ports.begin(), serial.ports.end(),
+              [](const SerialPort& x, const SerialPort& y) { return x.ComPortName < y.ComPortName; });
+    int closedFirst = serial.ports[0].comport;
+    serial.UsedUSB = {Dev("tty.usbmodemB")};
+    BuildBoardRows(0, 1);
+    Boards[0].SerialIndex = 1;  // the board on port B
+    BuildBoardRows(1, 2);       // a LAN board
+    cycleState.cycle = 4;
+
+    testing::internal::CaptureStderr();
+    ClearUSB();
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(OpenedNames(), std::vector<std::string>{Dev("tty.usbmodemB")});
+    EXPECT_EQ(Boards[0].SerialIndex, 0);
+    EXPECT_EQ(Boards[1].SerialIndex, -1);
+    EXPECT_EQ(cycleState.max_cycles, 2);
+    EXPECT_EQ(cycleState.cycle, 2);
+    EXPECT_EQ(serial.SerialCurrent, 0);
+    EXPECT_EQ(fcntl(closedFirst, F_GETFD), -1) << "closed for real";
+    EXPECT_THAT(log, HasSubstr("\nClearing unused serial ports"));
+    EXPECT_THAT(log, HasSubstr("\nClosing " + Dev("tty.usbmodemA")));
+    EXPECT_THAT(log, HasSubstr("\nClosing " + Dev("tty.usbmodemC")));
+}
+
+TEST_F(SerialTest, UsbFixKeepsEveryPortButAResetStillClosesThem) {
+    testenv::PseudoTerminal a;
+    a.LinkAs(Dev("tty.usbmodemA"));
+    StartWith("USB_FIX = 1\n");
+    testing::internal::CaptureStderr();
+    ClearUSB();
+    EXPECT_THAT(testing::internal::GetCapturedStderr(),
+                HasSubstr("\nUSB_FIX active. All ports remain open."));
+    EXPECT_EQ(serial.ports.size(), 1u);
+
+    int before = serial.ports[0].comport;
+    testing::internal::CaptureStderr();
+    simhost::ChooseMenuItem("Kestrix", "Reconnect");
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_THAT(log, HasSubstr("\nClosing " + Dev("tty.usbmodemA")));
+    EXPECT_EQ(serial.ports.size(), 1u) << "reopened by the startup sequence";
+    EXPECT_TRUE(settings.USB_FIX) << "read again from config.ini";
+    (void)before;
+}
