@@ -7,6 +7,7 @@
 
 #include "sim_options.h"
 #include "sim_run.h"
+#include "sim_say.h"
 
 namespace {
 
@@ -29,9 +30,6 @@ void InstallStopHandlers() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Line-buffered so that the output interleaves sensibly with the
-    // plugin's unbuffered standard error.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     kestrix_sim::SimOptions options;
     std::string error;
     if (!kestrix_sim::ParseSimOptions(argc, argv, &options, &error)) {
@@ -43,5 +41,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     InstallStopHandlers();
-    return kestrix_sim::RunSimulation(options, &gStopRequested);
+    int status = kestrix_sim::RunSimulation(options, &gStopRequested);
+    kestrix_sim::EndOutput();
+    return status;
 }

@@ -1,5 +1,7 @@
 #include "sim_events.h"
 
+#include "sim_say.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -17,11 +19,10 @@ std::string MenuNameFor(const MenuChoice& choice) {
 
 void ChooseMenu(const MenuChoice& choice, double now) {
     std::string menu = MenuNameFor(choice);
-    std::printf("%smenu Plugins > %s > %s\n", TimeStamp(now).c_str(),
+    Say("%smenu Plugins > %s > %s\n", TimeStamp(now).c_str(),
                 menu.empty() ? "(no menu)" : menu.c_str(), choice.item.c_str());
-    std::fflush(stdout);
     if (menu.empty() || !simhost::ChooseMenuItem(menu, choice.item))
-        std::printf("%smenu item not found\n", TimeStamp(now).c_str());
+        Say("%smenu item not found\n", TimeStamp(now).c_str());
 }
 
 const char* MessageName(int message) {
@@ -49,9 +50,8 @@ const char* MessageName(int message) {
 
 void SendMessageNow(const MessageSend& send, double now, simhost::PluginModule& module) {
     const char* name = MessageName(send.message);
-    std::printf("%smessage %d%s%s%s\n", TimeStamp(now).c_str(), send.message, name ? " (" : "",
+    Say("%smessage %d%s%s%s\n", TimeStamp(now).c_str(), send.message, name ? " (" : "",
                 name ? name : "", name ? ")" : "");
-    std::fflush(stdout);
     simhost::SendMessage(module, send.message);
 }
 
@@ -102,10 +102,10 @@ void EventSchedule::ReportPending() const {
     for (const Event& event : events_) {
         if (event.done) continue;
         if (event.isMenu) {
-            std::printf("menu %s at %.3f s not reached: the run ended first\n",
+            Say("menu %s at %.3f s not reached: the run ended first\n",
                         event.menu.item.c_str(), event.at);
         } else {
-            std::printf("message %d at %.3f s not reached: the run ended first\n",
+            Say("message %d at %.3f s not reached: the run ended first\n",
                         event.message.message, event.at);
         }
     }

@@ -3,11 +3,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <filesystem>
 #include <thread>
 
 #include "sim_events.h"
+#include "sim_say.h"
 #include "simhost.h"
 #include "status_snapshot.h"
 
@@ -67,12 +70,14 @@ bool LoadTables(const SimPaths& paths) {
                      (datarefs < 0 ? paths.datarefs : paths.commands).c_str());
         return false;
     }
-    std::printf("datarefs: %d from %s\ncommands: %d from %s\n", datarefs, paths.datarefs.c_str(),
+    Say("datarefs: %d from %s\ncommands: %d from %s\n", datarefs, paths.datarefs.c_str(),
                 commands, paths.commands.c_str());
     return true;
 }
 
-// Prints the windows after frames that changed them, rate-limited.
+// Prints the windows after frames that changed them, rate-limited: a whole
+// window when it first appears or is shown or hidden, otherwise only the
+// rows whose text changed, so a turning spinner costs one line.
 class StatusPrinter {
   public:
     StatusPrinter() {
@@ -86,24 +91,42 @@ class StatusPrinter {
 
     // The last state is always shown, unless the last snapshot already is it.
     void Final(double now) {
-        if (changed_ || !printed_ || now != lastPrint_) Print(now);
+        if (changed_ || !printed_) Print(now);
     }
 
     void Print(double now) {
-        for (XPWidgetID window : TopLevelWidgets()) {
-            for (const std::string& line : WindowSnapshot(window, now))
-                std::printf("%s\n", line.c_str());
-        }
-        std::fflush(stdout);
+        for (XPWidgetID window : TopLevelWidgets()) PrintWindow(window, now);
         changed_ = false;
         printed_ = true;
         lastPrint_ = now;
     }
 
   private:
+    void PrintWindow(XPWidgetID window, double now) {
+        std::vector<std::string> lines = WindowSnapshot(window, now);
+        if (lines.empty()) return;
+        std::vector<std::string>& last = lastShown_[window];
+        bool whole = last.empty() || StateOf(last[0]) != StateOf(lines[0]);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            bool seen = std::find(last.begin(), last.end(), lines[i]) != last.end();
+            if (whole || (i > 0 && !seen)) {
+                Say("%s%s\n", i > 0 && !whole ? lines[0].substr(0, 13).c_str() : "",
+                            lines[i].c_str());
+            }
+        }
+        last = std::move(lines);
+    }
+
+    // The header without its time: the window's name and whether it is shown.
+    static std::string StateOf(const std::string& header) {
+        std::size_t quote = header.find('"');
+        return quote == std::string::npos ? header : header.substr(quote);
+    }
+
     bool changed_ = false;
     bool printed_ = false;
     double lastPrint_ = 0;
+    std::map<XPWidgetID, std::vector<std::string>> lastShown_;
 };
 
 class Session {
@@ -137,7 +160,7 @@ int Session::StartPlugin() {
         return kLoadFailed;
     }
     int started = simhost::Start(module_);
-    std::printf("plugin: %s | %s | %s\n", module_.name.c_str(), module_.signature.c_str(),
+    Say("plugin: %s | %s | %s\n", module_.name.c_str(), module_.signature.c_str(),
                 module_.description.c_str());
     if (started == 0) {
         std::fprintf(stderr, "kestrix-sim: XPluginStart returned 0\n");
@@ -152,7 +175,6 @@ int Session::StartPlugin() {
         simhost::UnloadModule(&module_);
         return kPluginRefused;
     }
-    std::fflush(stdout);
     return kOk;
 }
 
@@ -168,7 +190,7 @@ void Session::StopPlugin() {
 bool Session::ReloadIfRequested() {
     if (simhost::ReloadPluginsCount() <= reloadsDone_) return true;
     reloadsDone_ = simhost::ReloadPluginsCount();
-    std::printf("%sreloading plugins\n", TimeStamp(simhost::Now()).c_str());
+    Say("%sreloading plugins\n", TimeStamp(simhost::Now()).c_str());
     printer_.Final(simhost::Now());
     StopPlugin();
     return StartPlugin() == kOk;
@@ -179,7 +201,7 @@ void Session::PrintNewDebugStrings() {
     for (; debugStringsShown_ < strings.size(); ++debugStringsShown_) {
         std::string text = strings[debugStringsShown_];
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        std::printf("%sdebug: %s\n", TimeStamp(simhost::Now()).c_str(), text.c_str());
+        Say("%sdebug: %s\n", TimeStamp(simhost::Now()).c_str(), text.c_str());
     }
 }
 
@@ -207,12 +229,12 @@ int Session::Run(const volatile std::sig_atomic_t* stopRequested) {
         if (!options_.fast)
             std::this_thread::sleep_for(std::chrono::duration<double>(kFramePeriod));
     }
-    if (*stopRequested) std::printf("%sinterrupted\n", TimeStamp(simhost::Now()).c_str());
+    if (*stopRequested) Say("%sinterrupted\n", TimeStamp(simhost::Now()).c_str());
     printer_.Final(simhost::Now());
     StopPlugin();
     PrintNewDebugStrings();
     events_.ReportPending();
-    std::printf("%sdone after %d frames\n", TimeStamp(simhost::Now()).c_str(),
+    Say("%sdone after %d frames\n", TimeStamp(simhost::Now()).c_str(),
                 simhost::FrameCount());
     return kOk;
 }
@@ -236,7 +258,7 @@ void SetUpSimulator(const SimPaths& paths) {
     simhost::SetFlightTimeRunning(true);
     simhost::SetModulePath(paths.plugin);
     simhost::SetAircraftPath(paths.aircraft);
-    std::printf("root: %s\naircraft: %s\nmodule: %s\n", paths.root.c_str(),
+    Say("root: %s\naircraft: %s\nmodule: %s\n", paths.root.c_str(),
                 paths.aircraft.empty() ? "(none)" : paths.aircraft.c_str(), paths.plugin.c_str());
 }
 
