@@ -76,15 +76,6 @@ bool AddTableLine(std::string_view line) {
 
 }  // namespace
 
-int LoadDataRefTable(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return -1;
-    int added = 0;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (AddTableLine(line)) ++added;
-    }
-    return added;
-}
+int LoadDataRefTable(const std::string& path) { return detail::LoadTableLines(path, AddTableLine); }
 
 }  // namespace simhost

@@ -1,6 +1,7 @@
 #include "table_text.h"
 
 #include <charconv>
+#include <fstream>
 
 namespace simhost::detail {
 
@@ -33,6 +34,17 @@ int ParsePositive(std::string_view digits, int max) {
     auto result = std::from_chars(digits.data(), end, value);
     if (result.ec != std::errc() || result.ptr != end) return 0;
     return value > 0 && value <= max ? value : 0;
+}
+
+int LoadTableLines(const std::string& path, bool (*addLine)(std::string_view line)) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return -1;
+    int added = 0;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (addLine(line)) ++added;
+    }
+    return added;
 }
 
 }  // namespace simhost::detail
