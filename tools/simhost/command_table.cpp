@@ -1,6 +1,5 @@
 // Reads the simulator's Commands.txt format: the command's name, then its
 // description starting in column 52 (after the padding blanks).
-#include <fstream>
 
 #include "command_store.h"
 #include "simhost.h"

@@ -5,7 +5,6 @@
 // description out on some). The file's first line is a header and its second
 // is blank; neither parses as an entry, so they are skipped like any other
 // line that is not one.
-#include <fstream>
 #include <optional>
 #include <string_view>
 
