@@ -1,0 +1,39 @@
+#include "board_messages.h"
+
+namespace vboard {
+
+std::string NumberedIdentification(uint8_t versionByte, int boardNumber) {
+    std::string message = "|A";
+    message += static_cast<char>(versionByte);
+    message += static_cast<char>('0' + boardNumber);
+    return message;
+}
+
+std::string PanelIdentification(const std::string& configText) {
+    return "|" + configText;
+}
+
+std::string EncodeControlRequest(ControlRequest request) {
+    return std::string{'~', static_cast<char>(request)};
+}
+
+std::string FrameForSerial(const std::string& message) {
+    return "{" + message + "}";
+}
+
+std::string WireProblem(const std::string& message, bool serial) {
+    if (message.empty()) return "empty message";
+    if (message.find('\0') != std::string::npos) return "a zero byte would end the message";
+    if (serial && message.find_first_of("{}") != std::string::npos) {
+        return "a brace inside the text would break the serial frame";
+    }
+    return "";
+}
+
+std::string VersionText(uint8_t versionByte) {
+    std::string digits = std::to_string(versionByte);
+    while (digits.size() < 3) digits.insert(0, "0");
+    return digits.substr(0, digits.size() - 2) + "." + digits.substr(digits.size() - 2);
+}
+
+}  // namespace vboard

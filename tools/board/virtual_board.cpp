@@ -1,0 +1,236 @@
+#include "virtual_board.h"
+
+#include <algorithm>
+
+#include "board_log.h"
+#include "wire.h"
+
+namespace vboard {
+
+namespace {
+
+template <typename T>
+void KeepRecent(std::deque<T>* list, T item) {
+    list->push_back(std::move(item));
+    if (list->size() > VirtualBoard::kKeptMessages) list->pop_front();
+}
+
+}  // namespace
+
+BoardIdentity BoardIdentity::Numbered(int boardNumber, uint8_t versionByte) {
+    BoardIdentity identity;
+    identity.boardNumber = boardNumber;
+    identity.versionByte = versionByte;
+    return identity;
+}
+
+BoardIdentity BoardIdentity::SelfConfiguring(std::string configText) {
+    BoardIdentity identity;
+    identity.selfConfiguring = true;
+    identity.configText = std::move(configText);
+    return identity;
+}
+
+std::string BoardIdentity::IdentificationMessage() const {
+    if (selfConfiguring) return PanelIdentification(configText);
+    return NumberedIdentification(versionByte, boardNumber);
+}
+
+VirtualBoard::VirtualBoard(BoardIdentity identity, std::unique_ptr<BoardTransport> transport,
+                           std::ostream& log, std::string label)
+    : identity_(std::move(identity)),
+      transport_(std::move(transport)),
+      log_(log),
+      label_(std::move(label)) {
+    Line(DescribeIdentity(identity_) + ", on " + transport_->description());
+}
+
+VirtualBoard::~VirtualBoard() {
+    FlushRepeats();
+}
+
+int VirtualBoard::boardIndex() const {
+    if (!indexByte_) return -1;
+    return *indexByte_ == 0 ? 255 : *indexByte_ - 1;
+}
+
+void VirtualBoard::Step() {
+    SendQueued();
+    std::vector<Incoming> incoming;
+    transport_->Receive(&incoming);
+    for (const Incoming& item : incoming) {
+        switch (item.type) {
+            case Incoming::Type::Message:
+                Handle(DecodePluginMessage(item.bytes));
+                break;
+            case Incoming::Type::Noise:
+                LogNoise(item.bytes);
+                break;
+            case Incoming::Type::Note:
+                Line("note: " + item.bytes);
+                break;
+        }
+    }
+}
+
+void VirtualBoard::SwitchOutputsOff() {
+    if (!outputsOn_) return;
+    Send(EncodeControlRequest(ControlRequest::OutputsOff), "outputs off");
+    outputsOn_ = false;
+}
+
+void VirtualBoard::Handle(const PluginMessage& message) {
+    ++receivedCount_;
+    KeepRecent(&received_, message);
+    LogReceived(message);
+    switch (message.kind) {
+        case PluginMessageKind::DiscoveryRequest:
+            Queue(identity_.IdentificationMessage(), DescribeIdentity(identity_));
+            break;
+        case PluginMessageKind::InputRequest:
+            Line("  no inputs to report: this board simulates no inputs yet");
+            break;
+        case PluginMessageKind::ConfigUpload:
+        case PluginMessageKind::IdReply:
+            HandleConfiguration(message);
+            break;
+        case PluginMessageKind::AnalogSettings:
+        case PluginMessageKind::SevenSegmentSettings:
+        case PluginMessageKind::StepperSettings:
+            HandleSettings(message);
+            break;
+        case PluginMessageKind::ModeMessage:
+            KeepRecent(&modes_, message.mode);
+            break;
+        default:
+            break;
+    }
+}
+
+// A numbered board takes the upload, a self-configuring board the ID reply;
+// each ignores the other's message.
+void VirtualBoard::HandleConfiguration(const PluginMessage& message) {
+    bool isUpload = message.kind == PluginMessageKind::ConfigUpload;
+    if (isUpload == identity_.selfConfiguring) {
+        Line(isUpload ? "  ignored: a self-configuring board takes an ID reply, not an upload"
+                      : "  ignored: a numbered board takes an upload, not an ID reply");
+        return;
+    }
+    if (isUpload) {
+        pinTable_ = message.pinTable;
+        Details(PinTableLines(message.pinTable));
+    }
+    Configure(message.indexByte);
+}
+
+// A new configuration starts the road again: what the previous one brought
+// no longer holds, and the plugin keeps the outputs off until asked again.
+void VirtualBoard::Configure(uint8_t indexByte) {
+    // Requests still queued belong to the previous configuration's road.
+    queued_.erase(std::remove_if(queued_.begin(), queued_.end(),
+                                 [](const Answer& answer) { return answer.message[0] == '~'; }),
+                  queued_.end());
+    indexByte_ = indexByte;
+    analog_.reset();
+    sevenSegment_.reset();
+    steppers_.reset();
+    outputsOn_ = false;
+    if (indexByte == 0)
+        Line("  warning: index byte 0; the plugin ignores input events that carry it");
+    Line("  board index " + std::to_string(boardIndex()));
+    phase_ = BoardPhase::WaitingForAnalogSettings;
+    Request(ControlRequest::SendAnalogSettings, "send analog settings");
+}
+
+void VirtualBoard::HandleSettings(const PluginMessage& message) {
+    switch (message.kind) {
+        case PluginMessageKind::AnalogSettings:
+            analog_ = message.analog;
+            Details(AnalogLines(message.analog));
+            if (phase_ != BoardPhase::WaitingForAnalogSettings) break;
+            phase_ = BoardPhase::WaitingForSevenSegmentSettings;
+            Request(ControlRequest::SendSevenSegmentSettings, "send 7-segment settings");
+            return;
+        case PluginMessageKind::SevenSegmentSettings:
+            sevenSegment_ = message.sevenSegmentPins;
+            Details(SevenSegmentLines(message.sevenSegmentPins));
+            if (phase_ != BoardPhase::WaitingForSevenSegmentSettings) break;
+            phase_ = BoardPhase::WaitingForStepperSettings;
+            Request(ControlRequest::SendStepperSettings, "send stepper settings");
+            return;
+        default:
+            steppers_ = message.steppers;
+            Details(StepperLines(message.steppers));
+            if (phase_ != BoardPhase::WaitingForStepperSettings) break;
+            phase_ = BoardPhase::Running;
+            outputsOn_ = true;
+            Request(ControlRequest::OutputsOn, "outputs on");
+            return;
+    }
+    Line("  (not asked for at this point; kept)");
+}
+
+void VirtualBoard::Request(ControlRequest request, const std::string& description) {
+    Queue(EncodeControlRequest(request), description);
+}
+
+void VirtualBoard::Queue(const std::string& message, const std::string& description) {
+    queued_.push_back({message, description});
+}
+
+void VirtualBoard::SendQueued() {
+    std::vector<Answer> answers;
+    answers.swap(queued_);
+    for (const Answer& answer : answers) Send(answer.message, answer.description);
+}
+
+void VirtualBoard::Send(const std::string& message, const std::string& description) {
+    std::string wire, error;
+    bool sent = transport_->Send(message, &wire, &error);
+    KeepRecent(&sent_, message);
+    Lines(MessageLines("->", wire, description));
+    if (!sent) Line("  send failed: " + error);
+}
+
+void VirtualBoard::LogReceived(const PluginMessage& message) {
+    if (lastLineWasMessage_ && message.bytes == lastLogged_) {
+        ++repeats_;
+        return;
+    }
+    Lines(MessageLines("<-", message.bytes, DescribePluginMessage(message)));
+    lastLogged_ = message.bytes;
+    lastLineWasMessage_ = true;
+}
+
+void VirtualBoard::LogNoise(const std::string& bytes) {
+    noiseBytes_ += bytes.size();
+    Lines(MessageLines("<-", bytes, "noise, skipped"));
+}
+
+void VirtualBoard::Lines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) Line(line);
+}
+
+// What a message told the board, indented under the message.
+void VirtualBoard::Details(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) Line("  " + line);
+}
+
+// Each line goes out whole in one write, so boards sharing a terminal do not
+// interleave within a line.
+void VirtualBoard::Line(const std::string& text) {
+    FlushRepeats();
+    lastLineWasMessage_ = false;
+    log_ << (label_.empty() ? "" : label_ + " ") + text + "\n" << std::flush;
+}
+
+void VirtualBoard::FlushRepeats() {
+    if (repeats_ == 0) return;
+    std::size_t count = repeats_;
+    repeats_ = 0;
+    log_ << (label_.empty() ? "" : label_ + " ") + "   (the same " + std::to_string(count) +
+                (count == 1 ? " more time)\n" : " more times)\n")
+         << std::flush;
+}
+
+}  // namespace vboard

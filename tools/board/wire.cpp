@@ -1,0 +1,75 @@
+#include "wire.h"
+
+#include <cstdio>
+#include <cstring>
+#include <locale>
+#include <sstream>
+
+namespace vboard {
+
+uint16_t ReadLe16(const std::string& bytes, std::size_t pos) {
+    return static_cast<uint16_t>(ByteAt(bytes, pos) | (ByteAt(bytes, pos + 1) << 8));
+}
+
+float ReadLeFloat(const std::string& bytes, std::size_t pos) {
+    uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i) bits = (bits << 8) | ByteAt(bytes, pos + i);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+std::string FormatFloat(float value) {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out.precision(9);
+    out << value;
+    // Nine digits round-trip every float; fewer read better when they do too.
+    for (int digits = 1; digits < 9; ++digits) {
+        std::ostringstream shorter;
+        shorter.imbue(std::locale::classic());
+        shorter.precision(digits);
+        shorter << value;
+        std::istringstream back(shorter.str());
+        back.imbue(std::locale::classic());
+        float reread = 0;
+        if (back >> reread && reread == value) return shorter.str();
+    }
+    return out.str();
+}
+
+std::string HexBytes(const std::string& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0) text += ' ';
+        text += kDigits[ByteAt(bytes, i) >> 4];
+        text += kDigits[ByteAt(bytes, i) & 0xF];
+    }
+    return text;
+}
+
+std::string PrintableBytes(const std::string& bytes) {
+    std::string text = "|";
+    for (char c : bytes) {
+        uint8_t b = static_cast<uint8_t>(c);
+        text += (b >= 0x20 && b < 0x7F) ? c : '.';
+    }
+    return text + "|";
+}
+
+std::vector<std::string> HexDumpRows(const std::string& bytes) {
+    static const std::size_t kRow = 16;
+    std::vector<std::string> rows;
+    for (std::size_t start = 0; start < bytes.size(); start += kRow) {
+        std::string chunk = bytes.substr(start, kRow);
+        char offset[24];
+        std::snprintf(offset, sizeof offset, "%04zx", start);
+        std::string hex = HexBytes(chunk);
+        hex.resize(kRow * 3 - 1, ' ');
+        rows.push_back(std::string(offset) + "  " + hex + "  " + PrintableBytes(chunk));
+    }
+    return rows;
+}
+
+}  // namespace vboard
