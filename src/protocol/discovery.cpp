@@ -1,0 +1,148 @@
+#include "protocol/discovery.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+
+#include "config/board_tables.h"
+#include "config/text.h"
+#include "host/host_state.h"
+#include "host/log.h"
+#include "protocol/protocol_state.h"
+#include "transport/lan.h"
+#include "transport/message.h"
+#include "transport/serial.h"
+
+namespace {
+
+bool Contains(const std::vector<int>& list, int value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+// Points serv_addr (port unchanged) at host h of the prefix. Fails when the
+// prefix gives no address, so no request goes to a stale one.
+bool AimAtHost(int host) {
+    lan.My_IP_str = lan.Base_IP + Decimal(host);
+    if (lan.Base_IP.empty()) return false;
+    lan.serv_addr.sin_family = AF_INET;
+    return inet_pton(AF_INET, lan.My_IP_str.c_str(), &lan.serv_addr.sin_addr) == 1;
+}
+
+int SendDiscoveryRequest() {
+    return Send_LAN(InitialMessage.data(), InitialMessage.size(), lan.serv_addr);
+}
+
+int HostNumber(const in_addr& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &address, text, sizeof text);
+    lan.My_IP_str = text;
+    int host = -1;
+    std::size_t dot = lan.My_IP_str.rfind('.');
+    if (dot != std::string::npos) ReadNumber(lan.My_IP_str.substr(dot + 1), host);
+    return host;
+}
+
+int LanConnection(bool create) {
+    int host = HostNumber(lan.serv_addr.sin_addr);
+    for (std::size_t k = 0; k < lan.UsedAddr.size(); ++k) {
+        if (lan.UsedAddr[k] != host) continue;
+        return k == 0 ? -1 : lan.NetworkIndices[k];  // entry 0 is our own host
+    }
+    if (!create) return -1;
+    lan.UsedAddr.push_back(host);
+    lan.NetworkIndices.push_back(static_cast<int>(Boards.size()));
+    return static_cast<int>(Boards.size());
+}
+
+// Both names of a device (tty. and cu.) count as in use; a name without a
+// dot, as Linux gives its adapters, counts under its own path.
+void MarkPortInUse(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    std::size_t dot = path.find('.', slash == std::string::npos ? 0 : slash + 1);
+    if (dot == std::string::npos) {
+        serial.UsedUSB.push_back(path);
+        return;
+    }
+    serial.UsedUSB.push_back(dir + "tty" + path.substr(dot));
+    serial.UsedUSB.push_back(dir + "cu" + path.substr(dot));
+}
+
+int PortIndexOf(const std::string& path) {
+    for (std::size_t p = 0; p < serial.ports.size(); ++p) {
+        if (serial.ports[p].ComPortName == path) return static_cast<int>(p);
+    }
+    return -1;
+}
+
+int SerialConnection(bool create) {
+    int p = serial.SerialCurrent;
+    if (p < 0 || static_cast<std::size_t>(p) >= serial.ports.size()) return -1;
+    if (serial.ports[p].SerialIndices >= 0) return serial.ports[p].SerialIndices;
+    if (!create) return -1;
+    ++discovery.USBLength;
+    const std::string path = serial.ports[p].ComPortName;
+    MarkPortInUse(path);
+    if (discovery.USBLength >= settings.USBcountVar) {
+        ClearUSB();  // every expected USB board has been found
+        p = PortIndexOf(path);
+        serial.SerialCurrent = p;
+        if (p < 0) return -1;
+    }
+    serial.ports[p].SerialBuffer.clear();
+    serial.ports[p].SerialIndices = static_cast<int>(Boards.size());
+    return serial.ports[p].SerialIndices;
+}
+
+int LastOctet(const sockaddr_in& address) {
+    return static_cast<int>(ntohl(address.sin_addr.s_addr) & 0xFF);
+}
+
+}  // namespace
+
+void DiscoverySweepStep() {
+    bool allow = !Contains(lan.UsedAddr, cycleState.Next);
+    if (!Contains(lan.TempLAN, cycleState.Next) && allow && AimAtHost(cycleState.Next)) {
+        SendDiscoveryRequest();
+    }
+    cycleState.Next = cycleState.Next <= 254 ? cycleState.Next + 1 : 0;
+}
+
+void SendOneShotRequests() {
+    for (const SerialPort& port : serial.ports) {
+        if (port.SerialIndices >= 0) continue;
+        int n = Send_USB(port.comport, InitialMessage.data(), InitialMessage.size());
+        Log("\nSending request to USB " + port.ComPortName + ": " + Decimal(n) + " bytes\n");
+    }
+    for (int host : lan.TempLAN) {
+        if (Contains(lan.UsedAddr, host)) continue;
+        int n = AimAtHost(host) ? SendDiscoveryRequest() : -1;
+        Log("\nSending request to LAN " + lan.My_IP_str + ": " + Decimal(n) + " bytes\n");
+    }
+    lan.TempLAN.clear();
+    cycleState.send_usb_request = false;
+}
+
+int ConnectionExists(bool create) {
+    return msg.MessageIsSerial == 1 ? SerialConnection(create) : LanConnection(create);
+}
+
+bool SourceOwnsBoard(int b) {
+    if (b < 0 || static_cast<std::size_t>(b) >= Boards.size()) return false;
+    const Board& board = Boards[b];
+    if (msg.MessageIsSerial == 1) return board.SerialIndex == serial.SerialCurrent;
+    return board.SerialIndex < 0 && LastOctet(board.UdpIP) == LastOctet(lan.serv_addr);
+}
+
+int ReassignSourceIndex() {
+    int next = static_cast<int>(Boards.size());
+    if (msg.MessageIsSerial == 1) {
+        serial.ports.at(serial.SerialCurrent).SerialIndices = next;
+        return next;
+    }
+    int host = LastOctet(lan.serv_addr);
+    for (std::size_t k = 1; k < lan.UsedAddr.size(); ++k) {
+        if (lan.UsedAddr[k] == host) lan.NetworkIndices[k] = next;
+    }
+    return next;
+}

@@ -1,0 +1,21 @@
+// Finding boards: the sweep over the LAN prefix, the one-shot requests
+// after a start, and the registry that ties a source to a board index.
+#pragma once
+
+// One step of the sweep: calls host Next of the prefix unless it is known.
+void DiscoverySweepStep();
+// The discovery request to every serial port without a board and to every
+// LAN host remembered from before the reset.
+void SendOneShotRequests();
+
+// Board index of the current message's source, or -1. With create, a source
+// not yet registered gets the next board index.
+int ConnectionExists(bool create);
+
+// Whether board b's rows were built from the current message's source. A
+// source can hold an index whose rows another source's board filled (it
+// registered with a message that configured nothing); such a source must not
+// reach that board.
+bool SourceOwnsBoard(int b);
+// Gives the current source the next free board index (see SourceOwnsBoard).
+int ReassignSourceIndex();

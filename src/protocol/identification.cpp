@@ -1,0 +1,123 @@
+#include "protocol/identification.h"
+
+#include <termios.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "config/board_tables.h"
+#include "config/parser.h"
+#include "config/text.h"
+#include "host/log.h"
+#include "protocol/discovery.h"
+#include "protocol/protocol_state.h"
+#include "protocol/upload.h"
+#include "transport/lan.h"
+#include "transport/message.h"
+#include "transport/serial.h"
+#include "ui/status_window.h"
+
+namespace {
+
+// Identification of a self-configuring board: its whole configuration.
+constexpr std::size_t kLongestNumberedIdentity = 9;
+constexpr std::size_t kIdReplySize = 7;
+
+void SendIdReply(int b) {
+    uint8_t reply[kIdReplySize] = {'~', 0, 0, 0, 0, 0, static_cast<uint8_t>(b + 1)};
+    int n = -1;
+    if (msg.MessageIsSerial == 1) {
+        SerialPort& port = serial.ports.at(serial.SerialCurrent);
+        n = Send_USB(port.comport, reply, sizeof reply);
+        port.SerialBuffer.clear();
+        // Unread input only: unsent output would be the reply itself.
+        tcflush(port.comport, TCIFLUSH);
+    } else {
+        n = Send_LAN(reply, sizeof reply, Boards.at(b).UdpIP);
+    }
+    if (n != 0) Log("\nID sent: " + Decimal(b + 1));
+}
+
+void ConfigureSelfConfiguringBoard(std::string text, int b) {
+    if (!StartsWith(text, "[")) text = "[O]\n" + text;
+    ReadConfigFile(text, static_cast<std::size_t>(b), 0);
+    SendIdReply(b);
+}
+
+bool AlreadyWarned(int b) {
+    return std::find(discovery.wrong_versions.begin(), discovery.wrong_versions.end(),
+                     static_cast<unsigned>(b)) != discovery.wrong_versions.end();
+}
+
+// The warning takes the next status line; it is shown once per board index.
+void WarnWrongVersion(int b, unsigned version) {
+    if (AlreadyWarned(b)) return;
+    int n = ++window.message_line_number;
+    std::string line = "   ";
+    if (n - 2 >= 0) line += Decimal(n - 2) + ". ";  // a negative number means nothing
+    line += "Wrong library version - ";
+    if (version > 118) line += VersionText(version) + " ";
+    line += "(req. min. " + VersionText(lib_ver) + ")";
+    SetStatusLine(n, line);
+    discovery.wrong_versions.push_back(static_cast<unsigned>(b));
+}
+
+void ConfigureNumberedBoard(const std::string& identity, int b, unsigned number) {
+    unsigned version = static_cast<uint8_t>(identity[1]);
+    if (version < lib_ver || version >= max_lib_ver) {
+        WarnWrongVersion(b, version);
+        return;
+    }
+    auto section = std::find(ArduinoID.begin(), ArduinoID.end(), number);
+    std::string text;
+    if (section != ArduinoID.end()) text = ArduinoConfigFile.at(section - ArduinoID.begin());
+    ReadConfigFile(text, static_cast<std::size_t>(b), number);
+    SendConfig(static_cast<unsigned>(msg.MessageIsSerial), static_cast<unsigned>(b));
+}
+
+}  // namespace
+
+std::string VersionText(unsigned version) {
+    std::string digits = Decimal(version);
+    return digits.substr(0, 1) + "." + digits.substr(1);
+}
+
+void HandleIdentification(const std::string& message) {
+    const std::string identity = message.substr(1);
+    int b = ConnectionExists(true);
+    if (b < 0) return;
+    // A source whose index another source's board took (it first sent an
+    // identification that configured nothing) gets a board of its own.
+    if (static_cast<std::size_t>(b) < Boards.size() && !SourceOwnsBoard(b)) {
+        b = ReassignSourceIndex();
+    }
+    if (identity.size() > kLongestNumberedIdentity) {
+        ConfigureSelfConfiguringBoard(identity, b);
+        return;
+    }
+    // A numbered board names itself with one digit; anything else names no
+    // section and is left unconfigured, like a message of neither form.
+    if (!StartsWith(identity, "A") || !std::isdigit(static_cast<unsigned char>(identity[2]))) {
+        return;
+    }
+    ConfigureNumberedBoard(identity, b, static_cast<unsigned>(identity[2] - '0'));
+}
+
+void OutputsOn(unsigned b) {
+    Board& board = Boards.at(b);
+    board.AllowPing = true;
+    board.AllowOutput = true;
+    if (!board.sendall) return;
+    for (std::size_t m = 0; m < board.OutputModeLed.size(); ++m) {
+        const std::vector<std::string>& line = board.OutputModeLed[m];
+        std::vector<std::string> parts = SplitBy(line.size() > 1 ? line[1] : "", '=');
+        unsigned mode = parts.size() >= 2 ? NumberOrZero<unsigned>(parts[1]) : 0;
+        SendMode(b, static_cast<unsigned>(m), 1, mode);
+    }
+}
+
+void OutputsOff(unsigned b) {
+    Board& board = Boards.at(b);
+    board.AllowPing = false;
+    board.AllowOutput = false;
+}

@@ -1,0 +1,95 @@
+// Cutting messages out of a serial port's stream.
+#include <gtest/gtest.h>
+
+#include "protocol/framing.h"
+
+namespace {
+
+// Every message the buffer yields, turn by turn, as the receive loop takes them.
+std::vector<std::string> Drain(std::string& buffer) {
+    std::vector<std::string> messages;
+    std::string message;
+    while (CutSerialMessage(buffer, &message)) messages.push_back(message);
+    DropSerialNoise(buffer);
+    return messages;
+}
+
+}  // namespace
+
+TEST(Framing, BracedMessagesComeOutOneATurnAndNoiseIsDropped) {
+    std::string buffer = "xx{12}{34}";
+    std::string message;
+    ASSERT_TRUE(CutSerialMessage(buffer, &message));
+    EXPECT_EQ(message, "12");
+    EXPECT_EQ(buffer, "{34}");
+    ASSERT_TRUE(CutSerialMessage(buffer, &message));
+    EXPECT_EQ(message, "34");
+    EXPECT_TRUE(buffer.empty());
+
+    buffer = "{ab{cd}";
+    EXPECT_EQ(Drain(buffer), std::vector<std::string>{"cd"});
+
+    // A closing brace without an opening one costs a turn and drops the front.
+    buffer = "cd}{ef}";
+    ASSERT_TRUE(CutSerialMessage(buffer, &message));
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(buffer, "{ef}");
+
+    buffer = "{}";
+    ASSERT_TRUE(CutSerialMessage(buffer, &message));
+    EXPECT_EQ(message, "");
+    EXPECT_TRUE(buffer.empty());
+}
+
+TEST(Framing, AnOpenMessageWaitsForItsClosingBrace) {
+    std::string buffer = "{ab";
+    std::string message;
+    EXPECT_FALSE(CutSerialMessage(buffer, &message));
+    DropSerialNoise(buffer);
+    EXPECT_EQ(buffer, "{ab");
+    buffer += "c}";
+    ASSERT_TRUE(CutSerialMessage(buffer, &message));
+    EXPECT_EQ(message, "abc");
+}
+
+// Trimming a buffer that holds no "}" must never change what it yields.
+TEST(Framing, NoiseTrimmingYieldsTheSameMessages) {
+    const std::vector<std::string> chunks = {"garbage{par", "tial", "}{x", "}}{{y", "z}tail"};
+    std::string plain, trimmed;
+    std::vector<std::string> fromPlain, fromTrimmed;
+    std::string message;
+    for (const std::string& chunk : chunks) {
+        plain += chunk;
+        trimmed += chunk;
+        while (CutSerialMessage(plain, &message)) fromPlain.push_back(message);
+        while (CutSerialMessage(trimmed, &message)) fromTrimmed.push_back(message);
+        DropSerialNoise(trimmed);
+    }
+    EXPECT_EQ(fromTrimmed, fromPlain);
+    EXPECT_EQ(fromPlain, (std::vector<std::string>{"partial", "x", "", "yz"}));
+}
+
+TEST(Framing, APortThatNeverClosesABraceCannotGrowWithoutBound) {
+    std::string buffer;
+    std::string message;
+    for (int read = 0; read < 5000; ++read) {
+        buffer += std::string(64, 'n');  // noise, no brace at all
+        EXPECT_FALSE(CutSerialMessage(buffer, &message));
+        DropSerialNoise(buffer);
+    }
+    EXPECT_TRUE(buffer.empty());
+
+    buffer = "{";
+    for (int read = 0; read < 2000; ++read) {
+        buffer += std::string(64, 'm');  // a message that never ends
+        DropSerialNoise(buffer);
+        ASSERT_LE(buffer.size(), kMaxSerialMessage);
+    }
+    // A long but legal message still gets through whole.
+    std::string text(kMaxSerialMessage - 1, 'c');
+    buffer = "{" + text;
+    DropSerialNoise(buffer);
+    buffer += "}";
+    ASSERT_TRUE(CutSerialMessage(buffer, &message));
+    EXPECT_EQ(message, text);
+}
