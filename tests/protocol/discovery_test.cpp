@@ -85,8 +85,9 @@ TEST_F(ProtocolTest, ANumberedLanBoardGetsItsUploadAtItsOwnAddress) {
     StartPlugin();
     board.SendToPlugin(NumberedIdentity(132, '1'), folder.port());
     std::string upload;
-    ASSERT_TRUE(CyclesUntilReceived(board, &upload));
+    bool received = CyclesUntilReceived(board, &upload);
     std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(received) << log;
     ASSERT_EQ(upload.size(), 61u);
     EXPECT_EQ(upload[0], '~');
     EXPECT_EQ(upload[60], 1) << "board index 0 + 1";
@@ -106,12 +107,8 @@ TEST_F(ProtocolTest, ANumberedSerialBoardGetsTheOneShotRequestAndItsUpload) {
     StartPlugin();
     EXPECT_EQ(board.ReadExactly(2), "XP");
     board.Write("noise{" + NumberedIdentity(133, '2') + "}");
-    std::string upload;
-    for (int i = 0; i < 50 && upload.empty(); ++i) {
-        RunCycles(1);
-        upload = board.Read(0);
-    }
-    if (upload.size() < 61) upload += board.ReadExactly(61 - upload.size());
+    ASSERT_TRUE(CyclesUntil([] { return !Boards.empty(); }));
+    std::string upload = board.ReadExactly(61);
     std::string log = testing::internal::GetCapturedStderr();
     EXPECT_THAT(log, HasSubstr("\nSending request to USB " + Dev("tty.usbmodem1421") +
                                ": 2 bytes\n"));
@@ -132,12 +129,10 @@ TEST_F(ProtocolTest, TheExpectedNumberOfUsbBoardsClosesTheOtherPortsAtOnce) {
     c.LinkAs(Dev("tty.usbmodemC"));
     StartPlugin("USB_DEVICE_COUNT = 1\n");
     ASSERT_EQ(serial.ports.size(), 3u);
+    EXPECT_EQ(b.ReadExactly(2), "XP");
     b.Write("{" + NumberedIdentity(132, '1') + "}");
-    std::string upload;
-    for (int i = 0; i < 50 && upload.size() < 61; ++i) {
-        RunCycles(1);
-        upload += b.Read(0);
-    }
+    ASSERT_TRUE(CyclesUntil([] { return !Boards.empty(); }));
+    std::string upload = b.ReadExactly(61);
     ASSERT_EQ(serial.ports.size(), 1u);
     EXPECT_EQ(serial.ports[0].ComPortName, Dev("tty.usbmodemB"));
     EXPECT_EQ(cycleState.max_cycles, 2);

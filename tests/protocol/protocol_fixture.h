@@ -3,12 +3,17 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <poll.h>
+
+#include <functional>
 
 #include <string>
 
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "protocol/main_cycle.h"
+#include "transport/lan.h"
+#include "transport/serial.h"
 
 class ProtocolTest : public PluginTest {
 protected:
@@ -38,6 +43,17 @@ protected:
             RunCycles(1);
         }
         return peer.Receive(out, 100);
+    }
+    // Runs cycles until done() holds, waiting for the kernel to deliver
+    // between cycles (pseudo-terminals pass bytes on asynchronously).
+    bool CyclesUntil(const std::function<bool()>& done, int maxCycles = 200) {
+        for (int i = 0; i < maxCycles && !done(); ++i) {
+            std::vector<pollfd> fds{{lan.sock, POLLIN, 0}};
+            for (const SerialPort& port : serial.ports) fds.push_back({port.comport, POLLIN, 0});
+            poll(fds.data(), fds.size(), 5);
+            RunCycles(1);
+        }
+        return done();
     }
     std::string Dev(const std::string& name) const { return folder.deviceDir() + name; }
 

@@ -103,15 +103,18 @@ TEST_F(RequestsTest, AFloodOfDatagramsCannotHoldACycleNorStarveTheSerialPorts) {
     usb.LinkAs(Dev("tty.usbmodemF"));
     ConnectBoard();
     ASSERT_EQ(serial.ports.size(), 1u);
-    usb.Read(0);
     usb.Write("{" + NumberedIdentity(132, '2') + "}");
-    RunCycles(2);
-    ASSERT_EQ(Boards.size(), 2u);
+    ASSERT_TRUE(CyclesUntil([] { return Boards.size() == 2; }));
     usb.ReadExactly(61);
 
+    // A socket's default buffer holds about 256 tiny datagrams; make room for
+    // more than one cycle's worth so the bound is what stops the turn.
+    testenv::EnlargeSocketBuffer(lan.sock);
+    board.EnlargeReceiveBuffer();
     const int flood = 600;
     for (int i = 0; i < flood; ++i) board.SendToPlugin("~n", folder.port());
     usb.Write("{~n}");
+    ASSERT_TRUE(testenv::WaitReadable(serial.ports[0].comport));
     RunCycles(1);
     std::size_t firstCycle = board.ReceiveAll().size();
     EXPECT_EQ(usb.ReadExactly(2), Bytes({'N', 0})) << "the port had its turn in that cycle";

@@ -13,6 +13,13 @@
 
 namespace testenv {
 
+void EnlargeSocketBuffer(int fd) {
+    int room = 4 << 20;
+    if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &room, sizeof room) != 0) {
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &room, sizeof room);
+    }
+}
+
 bool WaitReadable(int fd, int timeoutMs) {
     pollfd entry{fd, POLLIN, 0};
     return poll(&entry, 1, timeoutMs) > 0 && (entry.revents & POLLIN);
@@ -45,6 +52,8 @@ void UdpPeer::SendToPlugin(const std::string& bytes, int pluginPort) const {
     inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
     sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
 }
+
+void UdpPeer::EnlargeReceiveBuffer() const { EnlargeSocketBuffer(fd_); }
 
 std::vector<std::string> UdpPeer::ReceiveAll() const {
     std::vector<std::string> datagrams;

@@ -13,6 +13,9 @@ namespace testenv {
 // Waits (without sleeping blindly) until fd has bytes to read; false on timeout.
 bool WaitReadable(int fd, int timeoutMs = 2000);
 
+// Makes room for thousands of datagrams (beyond the default where allowed).
+void EnlargeSocketBuffer(int fd);
+
 class UdpPeer {
 public:
     // Binds host:port with SO_REUSEADDR (the plugin binds the same port on
@@ -28,6 +31,8 @@ public:
     std::vector<std::string> ReceiveAll() const;
     // Waits for one datagram; empty optional text and false on timeout.
     bool Receive(std::string* out, int timeoutMs = 2000) const;
+    // Room for more datagrams than the default buffer's few hundred.
+    void EnlargeReceiveBuffer() const;
     const std::string& host() const { return host_; }
     int port() const { return port_; }
 
