@@ -28,6 +28,7 @@ bool BuildBoardRows(std::size_t b, unsigned id) {
         Board fresh = FreshBoard(id);
         fresh.UdpIP = Boards[b].UdpIP;
         fresh.SerialIndex = Boards[b].SerialIndex;
+        fresh.StatusLineNumber = Boards[b].StatusLineNumber;
         Boards[b] = std::move(fresh);
         return false;
     }

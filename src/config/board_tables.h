@@ -66,6 +66,7 @@ struct Board {
     // How the board is reached; set when the board is added, kept by rebuilds.
     sockaddr_in UdpIP{};  // sender address for a LAN board, all zero for USB
     int SerialIndex = -1;  // port index of a USB board, -1 for LAN
+    int StatusLineNumber = 0;  // the status-window line the board was given
 };
 
 inline constexpr std::size_t kMatrixBytes = 5;
@@ -83,9 +84,9 @@ extern std::vector<unsigned> ArduinoID;
 extern std::string defaultval;
 
 // Starts a parse of board b with board id: rebuilds the existing record in
-// place (keeping how the board is reached) or appends a new one when b is the
-// next index. Returns true when a record was appended. Throws for an index
-// beyond the next one, which no caller may pass.
+// place (keeping how the board is reached and its status line) or appends a
+// new one when b is the next index. Returns true when a record was appended.
+// Throws for an index beyond the next one, which no caller may pass.
 bool BuildBoardRows(std::size_t b, unsigned id);
 
 // Empties every table of this file (the reset).

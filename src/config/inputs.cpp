@@ -1,0 +1,227 @@
+#include "config/inputs.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "XPLMDataAccess.h"
+#include "XPLMUtilities.h"
+#include "config/names.h"
+#include "config/text.h"
+#include "host/log.h"
+
+namespace {
+
+void StripLineEnd(std::string& line) {
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+}
+
+bool EndsWithOutputKind(const std::string& name) {
+    const char last = name.back();
+    return last == 'N' || last == 'l' || last == 'L';
+}
+
+// One number of a value field, as the C library's atof reads it.
+float ValuePart(const ParseContext& parse, const std::string& part) {
+    double check = 0;
+    if (!ReadNumber(part, check)) {
+        Note(parse, NoteKind::Warning, "\"" + part + "\" in the value field is not a number: 0");
+    }
+    return static_cast<float>(Atof(part));
+}
+
+// Token 2: "v" a fixed value, "a,b,c" a list of values, "s+,lim" or
+// "s-,lo,hi" a step up or down with a limit or a wrap-around range.
+void ReadValueField(const ParseContext& parse, BoardInput& in, const std::string& field) {
+    std::vector<std::string> parts = SplitBy(field, ',');
+    if (parts.empty()) {
+        Note(parse, NoteKind::Warning, "the value field holds no value: 1 is used");
+        return;
+    }
+    std::string first = parts[0];
+    const bool step = EndsWith(first, "+") || EndsWith(first, "-");
+    if (parts.size() >= 2 && !step) {
+        for (const std::string& part : parts) in.InputDataRange.push_back(ValuePart(parse, part));
+    } else if (parts.size() >= 2) {
+        in.InputDataRange.push_back(ValuePart(parse, parts[1]));
+        if (parts.size() > 2) in.InputDataRange.push_back(ValuePart(parse, parts[2]));
+    }
+    if (EndsWith(first, "+")) {
+        in.InputIncrementDir = 1;
+        first.pop_back();
+    } else if (EndsWith(first, "-")) {
+        in.InputIncrementDir = -1;
+        first.pop_back();
+    }
+    in.InputDefault = ValuePart(parse, first);
+}
+
+// Tokens 4 to 6 of an analog input: the channel's three settings bytes.
+// Channels outside the table are reported by SetInputOptions.
+void ReadAnalogBytes(const ParseContext& parse, const std::string& key,
+                     const std::vector<std::string>& tokens) {
+    unsigned channel = 0;
+    if (!ReadNumber(key.substr(1), channel) || channel >= kAnalogChannels) return;
+    ByteList& bytes = parse.board().AnalogAdditional;
+    const std::size_t at = 3 * static_cast<std::size_t>(channel);
+    if (at + 2 >= bytes.size()) return;
+    unsigned value = 0;
+    if (tokens.size() >= 5 && ReadNumber(tokens[4], value)) {
+        if (value > 100) {
+            value = value / 100 + 100;
+        } else if (value >= 51) {
+            value = 101;
+        }
+        bytes[at] = static_cast<uint8_t>(value);
+    }
+    if (tokens.size() >= 6 && ReadNumber(tokens[5], value))
+        bytes[at + 1] = static_cast<uint8_t>(value);
+    if (tokens.size() >= 7 && ReadNumber(tokens[6], value))
+        bytes[at + 2] = static_cast<uint8_t>(value);
+}
+
+void ReadDatarefInput(const ParseContext& parse, BoardInput& in, XPLMDataRef dataref,
+                      const std::vector<std::string>& tokens) {
+    in.InputDataPointer = dataref;
+    in.InputDrefTypes = XPLMGetDataRefTypes(dataref);
+    if (tokens.size() >= 3) {
+        ReadValueField(parse, in, tokens[2]);
+        // Key position 4 ("starting") is held like a starter button.
+        if (tokens[1].find("ignition_key") != std::string::npos && in.InputDefault == 4.0f) {
+            in.Contval = 1;
+        }
+        in.InputArrayNum = tokens.size() >= 4 ? Atoi(tokens[3]) : 1;
+        if (tokens[0][0] == 'A') ReadAnalogBytes(parse, tokens[0], tokens);
+    } else {
+        in.InputDefault = 1.0f;
+    }
+    if (in.InputArrayNum < 1) in.InputArrayNum = 1;
+}
+
+// A name that is neither a command nor a dataref links to the board itself.
+void ReadLocalLink(ParseContext& parse, BoardInput& in, std::string& name) {
+    in.InputArrayNum = -1;
+    const std::size_t index = parse.board().Inputs.size();
+    if (name[0] == 'O') {
+        // O_12L selects among outputs with key 12L: the number becomes the
+        // pin byte of the compact key.
+        const std::size_t p = name.find('_');
+        if (p == std::string::npos) {
+            parse.linkTargets.push_back(name);
+            return;
+        }
+        const int n = NumberOrZero<int>(name.substr(p + 1));
+        const char last = name.back();
+        name = name.substr(0, p + 1) + static_cast<char>(n) + last;
+        parse.linkTargets.push_back(name.substr(p + 1));
+    } else if (EndsWithOutputKind(name)) {
+        in.Contval = 1;
+        if (parse.id != 0) {
+            const int n = NumberOrZero<int>(name);
+            const int code = n + static_cast<unsigned char>(name.back());
+            name = std::string(1, static_cast<char>(code & 0xFF));
+            parse.oneCharLinks.push_back(index);
+        }
+    }
+}
+
+void ReadCommandInput(BoardInput& in, XPLMCommandRef command, const std::string& name) {
+    in.InputDataPointer = command;
+    if (CommandIsHold(name)) in.Contval = 1;
+}
+
+int& ModeOf(ParseContext& parse, BoardInput& in, int index) {
+    std::vector<BoardInput>& inputs = parse.board().Inputs;
+    if (index >= 0 && static_cast<std::size_t>(index) < inputs.size()) return inputs[index].Mode;
+    return in.Mode;  // the first member is the input being read
+}
+
+// Repeat list and switch groups (keys B, D, A). Every member of a group gets
+// its 1-based position inserted before the key's last character.
+void ApplyRepeatsAndGroups(ParseContext& parse, BoardInput& in, std::string& key) {
+    for (const std::string& repeat : parse.repeats) {
+        if (repeat == key) in.Contval = 2;
+    }
+    const int index = static_cast<int>(parse.board().Inputs.size());
+    for (SwitchGroup& group : parse.groups) {
+        if (group.key != key) continue;
+        if (group.members == 0) {
+            in.Mode = 1;
+            group.first = index;
+        }
+        ++group.members;
+        if (group.members == 10) {
+            Note(parse, NoteKind::Warning,
+                 "switch group " + group.key + " has more than 9 members: only 9 positions work");
+        }
+        key = key.substr(0, key.size() - 1) + "/" + Decimal(group.members) + key.back();
+        ModeOf(parse, in, group.first) += 10;
+    }
+}
+
+// Only the first input of each encoder gets Mode 1.
+void ApplyEncoderBase(ParseContext& parse, BoardInput& in, std::string& key) {
+    if (key[0] == 'e') key[0] = 'E';
+    if (key[0] != 'E') return;
+    const std::string base = key.substr(0, key.find('/'));
+    if (std::find(parse.encoderBases.begin(), parse.encoderBases.end(), base) !=
+        parse.encoderBases.end()) {
+        return;
+    }
+    in.Mode = 1;
+    parse.encoderBases.push_back(base);
+}
+
+void ApplySkipList(const ParseContext& parse, BoardInput& in, const std::string& key) {
+    const std::string stem = key.substr(0, key.size() - 1);
+    for (const std::string& entry : parse.skips) {
+        std::vector<std::string> parts = SplitBy(entry, ',');
+        if (parts.empty() || parts[0] != stem) continue;
+        in.InputSkip.push_back(parts.size() > 1 ? NumberOrZero<int>(parts[1]) : 0);
+        in.InputSkip.push_back(0);
+        return;
+    }
+}
+
+void ApplyAnalogDefault(const ParseContext& parse, BoardInput& in, const std::string& key) {
+    for (const std::string& entry : parse.analogDefaults) {
+        if (entry == key) in.InputDefault = 2.0f;
+    }
+}
+
+}  // namespace
+
+void ReadInputLine(ParseContext& parse, std::string line) {
+    StripLineEnd(line);
+    std::vector<std::string> tokens = SplitBy(line, ' ');
+    if (tokens.size() < 2) {
+        Note(parse, NoteKind::Skipped, "an input needs a key and a name");
+        return;
+    }
+    if (tokens[1] == "not_selected") {
+        Note(parse, NoteKind::Disabled, "switched off with not_selected");
+        return;
+    }
+    BoardInput in;
+    std::string& name = tokens[1];
+    XPLMCommandRef command = XPLMFindCommand(name.c_str());
+    XPLMDataRef dataref = command ? nullptr : XPLMFindDataRef(name.c_str());
+    if (tokens[0][0] == 'd') tokens[0][0] = 'D';
+    if (tokens[0][0] == 'b') tokens[0][0] = 'B';
+    if (command) {
+        ReadCommandInput(in, command, name);
+    } else if (dataref) {
+        ReadDatarefInput(parse, in, dataref, tokens);
+    } else {
+        ReadLocalLink(parse, in, name);
+    }
+    in.Data = tokens;
+    std::string key = tokens[0];
+    if (key[0] == 'B' || key[0] == 'D' || key[0] == 'A') ApplyRepeatsAndGroups(parse, in, key);
+    ApplyEncoderBase(parse, in, key);
+    ApplySkipList(parse, in, key);
+    if (key[0] == 'A') ApplyAnalogDefault(parse, in, key);
+    in.Datatags = key;
+    parse.board().Inputs.push_back(std::move(in));
+    parse.inputLines.push_back(parse.current);
+}

@@ -1,0 +1,94 @@
+#include "config/load_config.h"
+
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "XPLMPlanes.h"
+#include "config/board_tables.h"
+#include "config/text.h"
+#include "host/host_state.h"
+#include "host/log.h"
+
+namespace {
+
+constexpr std::size_t kAircraftFileNameSize = 512;
+
+// The aircraft's folder: the path up to its last "/" or "\" after the first
+// character, or the whole path when it has none.
+std::string FolderOf(const std::string& path) {
+    for (std::size_t k = path.size(); k-- > 1;) {
+        if (path[k] == '/' || path[k] == '\\') return path.substr(0, k);
+    }
+    return path;
+}
+
+bool CanRead(const std::string& path) {
+    return std::ifstream(path).is_open();
+}
+
+// The character after the first, or a zero byte when the line has only one.
+char SecondChar(const std::string& line) {
+    return line.size() > 1 ? line[1] : '\0';
+}
+
+void StartSection(unsigned board, std::size_t number, std::vector<SectionLines>* lines) {
+    ArduinoConfigFile.emplace_back();
+    ArduinoID.push_back(board);
+    if (!lines) return;
+    lines->emplace_back();
+    lines->back().header = number;
+}
+
+// Where a line of the current section went, for a report.
+void RecordLine(std::vector<SectionLines>* lines, std::size_t number, bool stored) {
+    if (!lines || lines->empty()) return;
+    (stored ? lines->back().stored : lines->back().outside).push_back(number);
+}
+
+}  // namespace
+
+void LoadConfig() {
+    std::memset(startup.cwd, 0, sizeof startup.cwd);
+    char fileName[kAircraftFileNameSize] = {};
+    XPLMGetNthAircraftModel(XPLM_USER_AIRCRAFT, fileName, startup.cwd);
+    startup.cwd[sizeof startup.cwd - 1] = '\0';
+    startup.filepath = FolderOf(startup.cwd) + "/data.cfg";
+    if (!CanRead(startup.filepath)) startup.filepath = startup.foldername + "/data.cfg";
+    Log("\nConfig file: " + startup.filepath);
+    std::ifstream file(startup.filepath);
+    if (!file.is_open()) return;
+    CutConfigSections(file);
+}
+
+void CutConfigSections(std::istream& file, std::vector<SectionLines>* lines) {
+    char section = '0';
+    bool info = false;  // inside an "@info" block
+    int board = 0;
+    std::size_t number = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++number;
+        line = Trim(line);
+        const char first = line.empty() ? '\0' : line[0];
+        if (first == '*') {
+            board = SecondChar(line) - '0';
+            StartSection(static_cast<unsigned>(board), number, lines);
+            Log("\nReading config for board #" + Decimal(board));
+            continue;
+        }
+        if (first == '[') {
+            section = SecondChar(line);
+            info = false;
+        }
+        if (first == '@') {
+            if (Trim(line.substr(1)) == "info") {
+                section = '0';
+                info = true;
+            }
+            continue;
+        }
+        const bool stored = section != '0' && board != 0 && !ArduinoConfigFile.empty();
+        if (stored) ArduinoConfigFile.back() += line + "\n";
+        if (!line.empty() && !info) RecordLine(lines, number, stored);
+    }
+}

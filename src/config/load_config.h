@@ -1,0 +1,24 @@
+// Finds the aircraft's data.cfg and cuts it into one text per board section.
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <vector>
+
+// Where the stored lines of one board section came from in data.cfg.
+struct SectionLines {
+    std::size_t header = 0;           // line number of its "*" line
+    std::vector<std::size_t> stored;  // line number of each non-empty stored line
+    // Non-empty lines of the section that were not stored: before its first
+    // section header, or in a section numbered 0 (info blocks excluded).
+    std::vector<std::size_t> outside;
+};
+
+// Reads data.cfg beside the user's aircraft, or the plugin folder's when
+// there is none, into ArduinoConfigFile / ArduinoID.
+void LoadConfig();
+
+// Cuts an open data.cfg into ArduinoConfigFile / ArduinoID. When lines is
+// given it receives, per section, where its lines came from (line numbers
+// from 1), so that a report can name them.
+void CutConfigSections(std::istream& file, std::vector<SectionLines>* lines = nullptr);

@@ -1,0 +1,124 @@
+// What is settled once every section O line of the board text has been read.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+
+#include "XPLMDataAccess.h"
+#include "config/names.h"
+#include "config/outputs.h"
+#include "config/text.h"
+
+namespace {
+
+// The pin of an output: the first byte of a numbered board's compact key,
+// otherwise the number before the kind letter.
+int PinOf(const ParseContext& parse, const std::string& key) {
+    if (parse.id != 0) return static_cast<signed char>(key[0]);
+    return NumberOrZero<int>(key.substr(0, key.size() - 1));
+}
+
+// Steps of a full turn, from the last token's last part, as 16 bits.
+void AddStepper(Board& board, int pin, const std::vector<std::string>& tokens) {
+    std::vector<std::string> parts = SplitBy(tokens.back(), ',');
+    const long long steps = parts.empty() ? 0 : std::llabs(NumberOrZero<int>(parts.back()));
+    board.StepperAdditional.push_back(static_cast<uint8_t>(pin));
+    board.StepperAdditional.push_back(static_cast<uint8_t>(steps & 0xFF));
+    board.StepperAdditional.push_back(static_cast<uint8_t>((steps >> 8) & 0xFF));
+}
+
+// Enough 8-LED bytes for LED number n, never more than 8.
+void SizeLedPort(Board& board, int n) {
+    while (board.LedPortData.size() * 8 < static_cast<std::size_t>(std::max(n, 0)) &&
+           board.LedPortData.size() < kMaxLedPortBytes) {
+        board.LedPortData.push_back(0);
+    }
+}
+
+void ApplyOutputOptions(const ParseContext& parse, const std::vector<std::string>& tokens) {
+    Board& board = parse.board();
+    const char kind = tokens[0].back();
+    const int pin = PinOf(parse, tokens[0]);
+    if (tokens.size() >= 6) {
+        if (kind == 'N') board.SevenSegAdditional.push_back(static_cast<uint8_t>(pin));
+        if (kind == 'G' || kind == 'g') AddStepper(board, pin, tokens);
+    }
+    if (kind == 'l') SizeLedPort(board, pin);
+}
+
+bool IsLinkTarget(const ParseContext& parse, const std::string& key) {
+    return std::find(parse.linkTargets.begin(), parse.linkTargets.end(), key) !=
+           parse.linkTargets.end();
+}
+
+bool KeyUsedBefore(const Board& board, std::size_t j) {
+    for (std::size_t k = 0; k < j; ++k) {
+        if (board.Outputs[k].OutDrefs[0] == board.Outputs[j].OutDrefs[0]) return true;
+    }
+    return false;
+}
+
+const TextLine& LineOfOutput(const ParseContext& parse, std::size_t j) {
+    static const TextLine none;
+    return j < parse.outputLines.size() ? parse.outputLines[j] : none;
+}
+
+// A text that came with Windows line ends keeps the carriage return in its
+// last token; the simulator's name is the one without it.
+std::string DatarefName(const std::string& token) {
+    if (!token.empty() && token.back() == '\r') return token.substr(0, token.size() - 1);
+    return token;
+}
+
+void ResolveDataref(const ParseContext& parse, std::size_t j) {
+    BoardOutput& out = parse.board().Outputs[j];
+    const std::string name = DatarefName(out.OutDrefs[2]);
+    if (StartsWith(name, "kestrix/")) AddCustomRef(name);
+    out.Drefread = XPLMFindDataRef(name.c_str());
+    out.Type = out.Drefread ? XPLMGetDataRefTypes(out.Drefread) : 0;
+    if (!out.Drefread) {
+        NoteAt(LineOfOutput(parse, j), NoteKind::Unresolved,
+               "dataref \"" + name + "\" does not exist");
+    }
+}
+
+void FinishOutput(const ParseContext& parse, std::size_t j) {
+    Board& board = parse.board();
+    BoardOutput& out = board.Outputs[j];
+    out.Arraynum = std::max(NumberOrZero<int>(out.OutDrefs[3]), 1);
+    out.Previous = defaultval;
+    out.Precision = NumberOrZero<int>(out.OutDrefs[1]);
+    // Numbered boards count precision one lower below 1 (0 becomes -1).
+    if (parse.id != 0 && out.Precision < 1 && out.Precision > INT_MIN) --out.Precision;
+    ResolveDataref(parse, j);
+    // Outputs sharing a key are selected by an O_ input; without one every
+    // output of the key is sent.
+    const bool selected = IsLinkTarget(parse, out.OutDrefs[0]);
+    if (!out.OutputActive && !selected) out.OutputActive = true;
+    if (!selected && KeyUsedBefore(board, j)) {
+        NoteAt(LineOfOutput(parse, j), NoteKind::Warning,
+               "an earlier output has the same key and no O_ input selects between them: "
+               "both drive the pin");
+    }
+}
+
+}  // namespace
+
+void SetOutputOptions(ParseContext& parse) {
+    if (parse.b >= Boards.size()) return;
+    Board& board = parse.board();
+    for (std::size_t j = 0; j < board.Outputs.size(); ++j) {
+        ForOneLine(LineOfOutput(parse, j),
+                   [&] { ApplyOutputOptions(parse, board.Outputs[j].OutDrefs); });
+    }
+    for (const std::vector<std::string>& line : board.OutputModeLed) {
+        ForOneLine(TextLine{}, [&] { ApplyOutputOptions(parse, line); });
+    }
+}
+
+void FinishOutputs(ParseContext& parse) {
+    if (parse.b >= Boards.size()) return;
+    for (std::size_t j = 0; j < parse.board().Outputs.size(); ++j) {
+        ForOneLine(LineOfOutput(parse, j), [&] { FinishOutput(parse, j); });
+    }
+}

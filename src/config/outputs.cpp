@@ -1,0 +1,133 @@
+#include "config/outputs.h"
+
+#include <cstdint>
+
+#include "config/text.h"
+#include "host/log.h"
+
+namespace {
+
+// On a numbered board the key becomes the pin byte followed by the kind
+// letter (D for a key without one). Returns false for a key whose number
+// does not name a pin byte.
+bool CompactKey(const ParseContext& parse, std::string& key) {
+    char kind = key.back();
+    if (kind >= '0' && kind <= '9') kind = 'D';
+    int pin = 0;
+    if (!ReadNumber(key, pin) || pin < 0 || pin > 255) {
+        Note(parse, NoteKind::Skipped,
+             "output key \"" + key + "\" does not start with a pin number from 0 to 255");
+        return false;
+    }
+    key = std::string(1, static_cast<char>(pin)) + kind;
+    return true;
+}
+
+void AddDefaultTokens(std::vector<std::string>& tokens) {
+    if (tokens.size() < 4) tokens.push_back("1");
+    if (tokens.size() != 5) return;
+    switch (tokens[0].back()) {
+        case 'S':
+            tokens.push_back("500,2500");
+            break;
+        case 'P':
+            tokens.push_back("0,255");
+            break;
+        case 'L':
+        case 'l':
+            tokens.push_back(tokens[4]);
+            break;
+        default:
+            break;
+    }
+}
+
+float RangePoint(const ParseContext& parse, const std::string& part) {
+    float value = 0;
+    if (!ReadNumber(part, value)) {
+        Note(parse, NoteKind::Warning, "range value \"" + part + "\" is not a number: 0");
+    }
+    return value;
+}
+
+// Tokens 4 and 5: value points and target points; token 6 the steps of a
+// full turn, which turns target degrees into steps.
+void ReadRanges(const ParseContext& parse, BoardOutput& out) {
+    const std::vector<std::string>& tokens = out.OutDrefs;
+    const char kind = tokens[0].back();
+    if (tokens.size() <= 5 || kind == 'N') return;
+    std::vector<std::string> a = SplitBy(tokens[4], ',');
+    std::vector<std::string> b = SplitBy(tokens[5], ',');
+    // Read signed: a negative step count turns the stepper the other way
+    // instead of wrapping around to four billion steps.
+    long long steps = 0;
+    if (tokens.size() >= 7) ReadNumber(tokens[6], steps);
+    if (a.size() != b.size() || a.empty()) {
+        Note(parse, NoteKind::Warning,
+             "range " + tokens[4] + " has " + Decimal(a.size()) + " values and " + tokens[5] +
+                 " has " + Decimal(b.size()) + ": the ranges are not used");
+        return;
+    }
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        out.OutRange1.push_back(RangePoint(parse, a[k]));
+        float target = RangePoint(parse, b[k]);
+        if (steps != 0) target = target * static_cast<float>(steps) / 360;
+        out.OutRange2.push_back(target);
+    }
+    if (a.size() == 1 && kind != 'L' && kind != 'l') {
+        out.OutRange2.push_back(out.OutRange2[0]);
+        out.OutRange2[0] = 0;
+    }
+}
+
+// The 7-segment encoding holds at most 16 digits, with the point among them.
+void CheckSevenSegment(const ParseContext& parse, const std::vector<std::string>& tokens) {
+    if (tokens[0].back() != 'N') return;
+    if (tokens.size() < 6) {
+        Note(parse, NoteKind::Warning,
+             "a 7-segment output needs its digit count and point position: the board is not "
+             "told about its pin");
+        return;
+    }
+    const unsigned digits = NumberOrZero<unsigned>(tokens[4]);
+    const unsigned point = NumberOrZero<unsigned>(tokens[5]);
+    if (digits == 0 || digits > 16 || point > digits) {
+        Note(parse, NoteKind::Warning,
+             "a 7-segment display has 1 to 16 digits and its point among them");
+    }
+}
+
+bool KeyUsedEarlier(const Board& board, const std::string& key) {
+    for (const BoardOutput& earlier : board.Outputs) {
+        if (earlier.OutDrefs[0] == key) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void ReadOutputLine(ParseContext& parse, const std::string& line) {
+    std::vector<std::string> tokens = SplitBy(line, ' ');
+    if (tokens.size() >= 3 && tokens[2] == "not_selected") {
+        Note(parse, NoteKind::Disabled, "switched off with not_selected");
+        return;
+    }
+    if (tokens.size() < 2) {
+        Note(parse, NoteKind::Skipped, "an output needs a precision and a dataref name");
+        return;
+    }
+    if (parse.id != 0 && !CompactKey(parse, tokens[0])) return;
+    Board& board = parse.board();
+    if (tokens.size() == 2) {
+        board.OutputModeLed.push_back(tokens);
+        return;
+    }
+    BoardOutput out;
+    AddDefaultTokens(tokens);
+    CheckSevenSegment(parse, tokens);
+    out.OutDrefs = tokens;
+    ReadRanges(parse, out);
+    out.OutputActive = !KeyUsedEarlier(board, tokens[0]);
+    board.Outputs.push_back(std::move(out));
+    parse.outputLines.push_back(parse.current);
+}

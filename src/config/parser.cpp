@@ -1,0 +1,111 @@
+#include "config/parser.h"
+
+#include <vector>
+
+#include "config/board_tables.h"
+#include "config/directives.h"
+#include "config/inputs.h"
+#include "config/outputs.h"
+#include "config/parse_context.h"
+#include "config/status_line.h"
+#include "config/text.h"
+#include "host/host_state.h"
+#include "transport/lan.h"
+#include "transport/message.h"
+#include "transport/serial.h"
+#include "ui/status_window.h"
+
+std::string DebugAddress;
+
+namespace {
+
+bool IsCommentStart(char c) {
+    return c == ' ' || c == '#' || c == '/' || c == '!';
+}
+
+// A new board is reached the way the message being handled came in, and
+// takes the next status line.
+void RegisterNewBoard(Board& board) {
+    if (msg.MessageIsSerial == 1) {
+        DebugAddress = "USB";
+        board.UdpIP = sockaddr_in{};
+        board.SerialIndex = serial.SerialCurrent;
+    } else {
+        DebugAddress = "LAN";
+        board.UdpIP = lan.serv_addr;
+        board.SerialIndex = -1;
+    }
+    board.StatusLineNumber = ++window.message_line_number;
+}
+
+void ReadSectionHeader(ParseContext& parse, char letter) {
+    parse.section = letter;
+    if (letter == 'A' && parse.inputSections > 0) {
+        Note(parse, NoteKind::Warning,
+             "[A] after [I]: its switch groups, repeats, skips and analog defaults do not reach "
+             "the inputs above");
+    } else if (letter == 'I' && parse.inputSections++ > 0) {
+        Note(parse, NoteKind::Warning, "a second [I] section: its inputs follow the first's");
+    } else if (letter == 'O' && parse.outputSections++ > 0) {
+        Note(parse, NoteKind::Warning, "a second [O] section: its outputs follow the first's");
+    } else if (letter != 'A' && letter != 'I' && letter != 'O') {
+        Note(parse, NoteKind::Skipped,
+             std::string("section [") + letter + "] is not read: only [A], [I] and [O] are");
+    }
+}
+
+void ReadLine(ParseContext& parse, const std::string& line) {
+    if (line.size() <= 2 || IsCommentStart(line[0])) {
+        if (!line.empty() && !IsCommentStart(line[0])) {
+            Note(parse, NoteKind::Skipped, "a line needs more than two characters");
+        }
+        return;
+    }
+    if (line[0] == '[') {
+        ReadSectionHeader(parse, line[1]);
+        return;
+    }
+    switch (parse.section) {
+        case 'A':
+            ReadDirective(parse, SplitBy(line, ' '));
+            break;
+        case 'I':
+            ReadInputLine(parse, line);
+            break;
+        case 'O':
+            ReadOutputLine(parse, line);
+            break;
+        case '0':
+            Note(parse, NoteKind::Skipped, "before the first section header");
+            break;
+        default:
+            break;  // an unknown section, reported at its header
+    }
+}
+
+}  // namespace
+
+void ReadConfigFile(const std::string& text, std::size_t b, unsigned id) {
+    if (b > Boards.size()) return;
+    const std::vector<std::string> lines = SplitBy(text, '\n');
+    const bool added = BuildBoardRows(b, id);
+    if (added) RegisterNewBoard(Boards[b]);
+    // A board read again keeps its own line, rather than taking over the
+    // line of the board added last.
+    const int n = Boards[b].StatusLineNumber;
+    const std::string address = added ? DebugAddress : (Boards[b].SerialIndex >= 0 ? "USB" : "LAN");
+    StartBoardStatusLine(n, address);
+
+    ParseContext parse;
+    parse.b = b;
+    parse.id = id;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        parse.current = TextLine{k + 1, lines[k]};
+        ForOneLine(parse.current, [&] { ReadLine(parse, lines[k]); });
+    }
+    SetInputOptions(parse);
+    SetOutputOptions(parse);
+    FinishOutputs(parse);
+    FinishBoardStatusLine(n, address, Boards[b]);
+    if (settings.WINDOW_ON_CONNECT) ShowStatusWindow();
+}

@@ -1,0 +1,193 @@
+#include "check_report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iomanip>
+#include <sstream>
+#include <string>
+
+#include "XPLMDataAccess.h"
+
+namespace kestrix_check {
+
+namespace {
+
+// Bytes that are not printable (the pin byte of a compact key) as \xNN.
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c >= 32 && c < 127) {
+            out += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+// A numbered board's output key is its pin byte and kind letter.
+std::string OutputKey(const std::string& key, unsigned id) {
+    if (id == 0 || key.size() != 2) return Printable(key);
+    return std::to_string(static_cast<unsigned char>(key[0])) + key[1];
+}
+
+std::string TypeName(int mask) {
+    static const std::pair<int, const char*> kNames[] = {
+        {xplmType_Int, "int"},        {xplmType_Float, "float"},
+        {xplmType_Double, "double"},  {xplmType_FloatArray, "float[]"},
+        {xplmType_IntArray, "int[]"}, {xplmType_Data, "byte[]"}};
+    std::string names;
+    for (const auto& [bit, name] : kNames) {
+        if (!(mask & bit)) continue;
+        if (!names.empty()) names += "/";
+        names += name;
+    }
+    return names.empty() ? "no type" : names;
+}
+
+std::string Numbers(const std::vector<float>& values) {
+    std::ostringstream out;
+    for (std::size_t k = 0; k < values.size(); ++k) out << (k ? "," : "") << values[k];
+    return out.str();
+}
+
+std::string Hold(int contval) {
+    if (contval == 1) return ", held while pressed";
+    if (contval == 2) return ", repeats while held";
+    return "";
+}
+
+std::string DatarefValue(const BoardInput& in) {
+    std::ostringstream out;
+    if (in.InputIncrementDir != 0) {
+        out << "step " << (in.InputIncrementDir > 0 ? "+" : "-") << in.InputDefault;
+        if (in.InputDataRange.size() == 1) out << ", limit " << in.InputDataRange[0];
+        if (in.InputDataRange.size() >= 2) out << ", wraps in " << Numbers(in.InputDataRange);
+    } else if (in.InputDataRange.empty()) {
+        out << "= " << in.InputDefault;
+    } else {
+        out << "values " << Numbers(in.InputDataRange);
+        if (in.InputDefault == 2.0f) out << ", squared";
+    }
+    if (!in.InputSkip.empty()) out << ", encoder skip " << in.InputSkip[0];
+    return out.str();
+}
+
+void PrintInput(std::ostream& out, std::size_t i, const BoardInput& in) {
+    out << std::right << std::setw(6) << i << "  " << std::left << std::setw(8)
+        << Printable(in.Datatags) << std::right << "  ";
+    const std::string& name = in.Data.size() > 1 ? in.Data[1] : std::string();
+    if (in.InputArrayNum < 0) {
+        out << "local link " << Printable(name);
+    } else if (in.InputArrayNum == 0) {
+        out << "command " << name;
+    } else {
+        out << "dataref " << name << " [" << in.InputArrayNum << "] " << TypeName(in.InputDrefTypes)
+            << ", " << DatarefValue(in);
+    }
+    if (in.Mode > 10) out << ", switch group of " << in.Mode / 10;
+    out << Hold(in.Contval) << "\n";
+}
+
+const char* KindName(char kind) {
+    switch (kind) {
+        case 'L':
+            return "LED";
+        case 'l':
+            return "LED port";
+        case 'N':
+            return "7-segment";
+        case 'G':
+        case 'g':
+            return "stepper";
+        case 'S':
+            return "servo";
+        case 'P':
+            return "PWM";
+        default:
+            return "value";
+    }
+}
+
+void PrintOutput(std::ostream& out, std::size_t j, const BoardOutput& output, unsigned id) {
+    const std::vector<std::string>& t = output.OutDrefs;
+    out << std::right << std::setw(6) << j << "  " << std::left << std::setw(5)
+        << OutputKey(t[0], id) << std::setw(10) << KindName(t[0].back()) << std::right
+        << Printable(t[2]) << " [" << output.Arraynum << "] ";
+    out << (output.Drefread ? TypeName(output.Type) : "NOT FOUND");
+    out << ", precision " << output.Precision;
+    if (!output.OutRange1.empty()) {
+        out << ", " << Numbers(output.OutRange1) << " -> " << Numbers(output.OutRange2);
+    }
+    if (!output.OutputActive) out << ", off until selected";
+    out << "\n";
+}
+
+void PrintSettings(std::ostream& out, const Board& board) {
+    auto pin = [&](const char* what, unsigned value) {
+        if (value != 100) out << "    " << what << " pin " << value << "\n";
+    };
+    pin("stepper direction", board.StepperCommon);
+    pin("7-segment common", board.SevenSegCommon);
+    pin("LED port", board.LEDCommon);
+    if (board.MatrixAdditional != ByteList(kMatrixBytes, 100)) {
+        out << "    button matrix";
+        for (uint8_t b : board.MatrixAdditional) out << " " << unsigned(b);
+        out << "\n";
+    }
+    const ByteList& e = board.EncoderAdditional;
+    for (std::size_t k = 0; k + 2 < e.size(); k += 3) {
+        out << "    encoder pin " << unsigned(e[k]) << ": type " << unsigned(e[k + 1]) << ", mode "
+            << unsigned(e[k + 2]) << "\n";
+    }
+    for (std::size_t c = 0; c < kAnalogChannels && 3 * c + 2 < board.AnalogAdditional.size(); ++c) {
+        const uint8_t* a = &board.AnalogAdditional[3 * c];
+        if (a[0] == 0 && a[1] == 0 && a[2] == 100) continue;
+        out << "    analog channel " << c << ": " << unsigned(a[0]) << " " << unsigned(a[1]) << " "
+            << unsigned(a[2]) << "\n";
+    }
+    if (!board.LedPortData.empty()) {
+        out << "    LED port: " << board.LedPortData.size() << " bytes\n";
+    }
+}
+
+}  // namespace
+
+bool IsProblem(const ParseNote& note) {
+    return note.kind != NoteKind::Disabled;
+}
+
+std::size_t FileLine(const SectionLines& section, std::size_t n) {
+    if (n == 0 || n > section.stored.size()) return 0;
+    return section.stored[n - 1];
+}
+
+void PrintBoard(std::ostream& out, const Board& board, unsigned id) {
+    out << "  inputs: " << board.Inputs.size() << "\n";
+    for (std::size_t i = 0; i < board.Inputs.size(); ++i) PrintInput(out, i, board.Inputs[i]);
+    out << "  outputs: " << board.Outputs.size() << "\n";
+    for (std::size_t j = 0; j < board.Outputs.size(); ++j) {
+        PrintOutput(out, j, board.Outputs[j], id);
+    }
+    if (!board.OutputModeLed.empty()) out << "  mode lines: " << board.OutputModeLed.size() << "\n";
+    for (const std::vector<std::string>& line : board.OutputModeLed) {
+        out << "        " << std::left << std::setw(5) << OutputKey(line[0], id) << std::right
+            << Printable(line[1]) << "\n";
+    }
+    std::ostringstream settings;
+    PrintSettings(settings, board);
+    if (!settings.str().empty()) out << "  settings:\n" << settings.str();
+}
+
+void PrintNotes(std::ostream& out, std::vector<FileNote> notes) {
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const FileNote& a, const FileNote& b) { return a.line < b.line; });
+    for (const FileNote& n : notes) {
+        out << "  line " << n.line << ": " << NoteKindName(n.note.kind) << ": "
+            << Printable(n.note.reason) << "\n      " << Printable(n.note.text) << "\n";
+    }
+}
+
+}  // namespace kestrix_check
