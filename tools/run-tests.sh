@@ -9,6 +9,6 @@ build=${BUILD_DIR:-$top/build}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 # shellcheck disable=SC2086
-cmake -S "$top" -B "$build" ${CMAKE_ARGS:-}
+cmake -S "$top" -B "$build" -DKESTRIX_BUILD_TESTS=ON ${CMAKE_ARGS:-}
 cmake --build "$build" -j"$jobs"
 exec "$top/tools/loopback-only.sh" ctest --test-dir "$build" --output-on-failure -j"$jobs"
