@@ -5,11 +5,7 @@
 
 typedef void* XPLMCommandRef;
 
-enum {
-    xplm_CommandBegin = 0,
-    xplm_CommandContinue = 1,
-    xplm_CommandEnd = 2
-};
+enum { xplm_CommandBegin = 0, xplm_CommandContinue = 1, xplm_CommandEnd = 2 };
 typedef int XPLMCommandPhase;
 
 typedef int (*XPLMCommandCallback_f)(XPLMCommandRef inCommand, XPLMCommandPhase inPhase,
@@ -24,8 +20,7 @@ XPLM_API void XPLMCommandOnce(XPLMCommandRef inCommand);
 XPLM_API XPLMCommandRef XPLMCreateCommand(const char* inName, const char* inDescription);
 XPLM_API void XPLMRegisterCommandHandler(XPLMCommandRef inComand, XPLMCommandCallback_f inHandler,
                                          int inBefore, void* inRefcon);
-XPLM_API void XPLMUnregisterCommandHandler(XPLMCommandRef inComand,
-                                           XPLMCommandCallback_f inHandler, int inBefore,
-                                           void* inRefcon);
+XPLM_API void XPLMUnregisterCommandHandler(XPLMCommandRef inComand, XPLMCommandCallback_f inHandler,
+                                           int inBefore, void* inRefcon);
 
 #endif

@@ -17,17 +17,17 @@ using ByteList = std::vector<uint8_t>;
 
 // One accepted line of a board's section I.
 struct BoardInput {
-    std::vector<std::string> Data;  // tokens after rewriting: key, name, value field, element
-    std::string Datatags;           // the key after rewriting (D12, B3/1+, A0 ...)
-    int InputDrefTypes = 0;         // SDK type mask of the dataref; 0 for commands and links
+    std::vector<std::string> Data;     // tokens after rewriting: key, name, value field, element
+    std::string Datatags;              // the key after rewriting (D12, B3/1+, A0 ...)
+    int InputDrefTypes = 0;            // SDK type mask of the dataref; 0 for commands and links
     void* InputDataPointer = nullptr;  // command or dataref handle; null for local links
-    int Mode = 0;                   // switch-group / encoder bookkeeping
+    int Mode = 0;                      // switch-group / encoder bookkeeping
     std::vector<float> InputDataRange;
-    int InputArrayNum = 0;          // 1-based element; -1 marks a local link; 0 a command
+    int InputArrayNum = 0;  // 1-based element; -1 marks a local link; 0 a command
     float InputDefault = 1.0f;
     int InputIncrementDir = 0;
-    int Contval = -1;               // hold behaviour; -1 none
-    std::vector<int> InputSkip;     // pairs (n, counter)
+    int Contval = -1;            // hold behaviour; -1 none
+    std::vector<int> InputSkip;  // pairs (n, counter)
 };
 
 // One section O line of three or more tokens.
@@ -64,8 +64,8 @@ struct Board {
     std::vector<std::vector<std::string>> OutputModeLed;  // two-token O lines
 
     // How the board is reached; set when the board is added, kept by rebuilds.
-    sockaddr_in UdpIP{};  // sender address for a LAN board, all zero for USB
-    int SerialIndex = -1;  // port index of a USB board, -1 for LAN
+    sockaddr_in UdpIP{};       // sender address for a LAN board, all zero for USB
+    int SerialIndex = -1;      // port index of a USB board, -1 for LAN
     int StatusLineNumber = 0;  // the status-window line the board was given
 };
 

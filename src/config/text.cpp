@@ -10,9 +10,13 @@
 
 namespace {
 
-bool IsSeparator(char c, char sep) { return c == sep || (sep == ' ' && c == '\t'); }
+bool IsSeparator(char c, char sep) {
+    return c == sep || (sep == ' ' && c == '\t');
+}
 
-bool IsTrimmed(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsTrimmed(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 locale_t ClassicCLocale() {
     static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));

@@ -9,7 +9,7 @@
 
 // One plugin-owned integer dataref derived from simulator datarefs.
 class CustomDref {
-public:
+  public:
     XPLMDataRef sourceA = nullptr;
     XPLMDataRef sourceB = nullptr;
     unsigned kind = 0;  // 1 flaps in transition, 2 altitude hold status
@@ -21,7 +21,7 @@ public:
 
 // One plugin-owned command combining simulator commands.
 class CustomCommand {
-public:
+  public:
     std::string name;
     XPLMCommandRef command = nullptr;
     XPLMCommandRef first = nullptr;

@@ -11,8 +11,8 @@
 #include "host/log.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
-#include "transport/message.h"
 #include "transport/lan.h"
+#include "transport/message.h"
 #include "transport/serial.h"
 #include "ui/status_window.h"
 

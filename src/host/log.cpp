@@ -7,4 +7,6 @@ void Log(const std::string& text) {
     std::fflush(stderr);
 }
 
-std::string Decimal(long long value) { return std::to_string(value); }
+std::string Decimal(long long value) {
+    return std::to_string(value);
+}

@@ -35,8 +35,10 @@ void PrepareStatusWindow() {
 // The plugin folder holds the module directly or in a "32" or "64" folder,
 // under a seven-character name ending in ".xpl".
 std::string FolderFromModulePath(std::string path) {
-    if (EndsWith(path, "xpl") || EndsWith(path, "XPL")) path.erase(path.size() - std::min<std::size_t>(8, path.size()));
-    if (EndsWith(path, "32") || EndsWith(path, "64")) path.erase(path.size() - std::min<std::size_t>(3, path.size()));
+    if (EndsWith(path, "xpl") || EndsWith(path, "XPL"))
+        path.erase(path.size() - std::min<std::size_t>(8, path.size()));
+    if (EndsWith(path, "32") || EndsWith(path, "64"))
+        path.erase(path.size() - std::min<std::size_t>(3, path.size()));
     return path;
 }
 
@@ -60,8 +62,7 @@ void FindFolderAndReadSettings() {
 void SetWindowControls() {
     XPSetWidgetProperty(window.WindowCheckbox, xpProperty_ButtonState,
                         settings.WINDOW_ON_CONNECT ? 1 : 0);
-    XPSetWidgetProperty(window.ToggleUSB, xpProperty_ButtonState,
-                        settings.USBcountVar > 0 ? 1 : 0);
+    XPSetWidgetProperty(window.ToggleUSB, xpProperty_ButtonState, settings.USBcountVar > 0 ? 1 : 0);
 }
 
 // The last IPv4 entry of the interface list wins.

@@ -15,12 +15,23 @@ void HandleControlRequest(char request) {
     if (!SourceOwnsBoard(b)) return;
     const unsigned board = static_cast<unsigned>(b);
     switch (request) {
-        case 'w': OutputsOn(board); break;
-        case 'x': OutputsOff(board); break;
-        case 'a': SendAnalogSettings(board); break;
-        case 'n': SendSevenSegmentSettings(board); break;
-        case 's': SendStepperSettings(board); break;
-        default: break;
+        case 'w':
+            OutputsOn(board);
+            break;
+        case 'x':
+            OutputsOff(board);
+            break;
+        case 'a':
+            SendAnalogSettings(board);
+            break;
+        case 'n':
+            SendSevenSegmentSettings(board);
+            break;
+        case 's':
+            SendStepperSettings(board);
+            break;
+        default:
+            break;
     }
 }
 

@@ -10,7 +10,7 @@ struct CycleState {
     int cycle = 1;       // turns still to take in the current receive loop
     int max_cycles = 1;  // 1 (the LAN) plus the number of open serial ports
     int PingTimeout = 0;
-    int Next = 0;        // host number the discovery sweep calls next
+    int Next = 0;                   // host number the discovery sweep calls next
     bool send_usb_request = false;  // one-shot requests due on the next scanning cycle
 };
 

@@ -10,7 +10,9 @@
 
 namespace {
 
-int ScanningLine() { return window.message_line_number + 1; }
+int ScanningLine() {
+    return window.message_line_number + 1;
+}
 
 void TurnSpinner() {
     std::string line = StatusLine(ScanningLine());
@@ -36,12 +38,17 @@ void CountDown() {
 
 char NextSpinnerMark(char mark) {
     switch (mark) {
-        case '|': return '/';
-        case '/': return '-';
-        case '-': return '\\';
+        case '|':
+            return '/';
+        case '/':
+            return '-';
+        case '-':
+            return '\\';
         case ' ':
-        case '\\': return '|';
-        default: return mark;
+        case '\\':
+            return '|';
+        default:
+            return mark;
     }
 }
 

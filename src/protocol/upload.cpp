@@ -38,7 +38,9 @@ void SetMatrixAndCommonPins(PinModeTable& table, const Board& board) {
     if (m.size() >= kMatrixBytes) SetPin(table, m[4], 4);
 }
 
-bool ReadPin(const std::string& text, unsigned* pin) { return ReadNumber(text, *pin); }
+bool ReadPin(const std::string& text, unsigned* pin) {
+    return ReadNumber(text, *pin);
+}
 
 // "D" keys: the pin, without the "+" and "-" that mark states.
 void SetDigitalInputPin(PinModeTable& table, const std::string& key) {
@@ -80,13 +82,20 @@ void SetInputPins(PinModeTable& table, const Board& board) {
 
 uint8_t OutputCode(char letter) {
     switch (letter) {
-        case 'G': return 10;
-        case 'L': return 7;
-        case 'N': return 7;
-        case 'P': return 8;
-        case 'S': return 12;
-        case 'g': return 9;
-        default: return 0;
+        case 'G':
+            return 10;
+        case 'L':
+            return 7;
+        case 'N':
+            return 7;
+        case 'P':
+            return 8;
+        case 'S':
+            return 12;
+        case 'g':
+            return 9;
+        default:
+            return 0;
     }
 }
 
@@ -104,7 +113,9 @@ void SetOutputPins(PinModeTable& table, const Board& board) {
     }
 }
 
-void FlushUnreadInput(int fd) { tcflush(fd, TCIFLUSH); }
+void FlushUnreadInput(int fd) {
+    tcflush(fd, TCIFLUSH);
+}
 
 void AppendFloat(uint8_t* out, float value) {
     uint32_t bits = 0;
@@ -117,7 +128,8 @@ void SetLedPortBit(Board& board, int led, bool on) {
     std::size_t entry = static_cast<std::size_t>((led + 7) / 8 - 1);
     if (entry >= board.LedPortData.size()) return;
     uint8_t bit = static_cast<uint8_t>(1u << ((led - 1) % 8));
-    board.LedPortData[entry] = on ? (board.LedPortData[entry] | bit) : (board.LedPortData[entry] & ~bit);
+    board.LedPortData[entry] =
+        on ? (board.LedPortData[entry] | bit) : (board.LedPortData[entry] & ~bit);
 }
 
 template <std::size_t N>

@@ -14,12 +14,12 @@ struct LanState {
     sockaddr_in serv_addr{};  // bound address, then sender of the last datagram,
                               // then destination of discovery requests
     socklen_t addrLength = 0;
-    std::vector<int> UsedAddr;         // host numbers (last octet) seen; entry 0 is our own host
-    std::vector<int> NetworkIndices;   // board index per UsedAddr entry, -1 for none
-    std::vector<int> TempLAN;          // UsedAddr as it was when the last reset began
-    std::string Base_IP;               // LAN prefix up to and including the third dot
-    std::string My_IP;                 // address of the last IPv4 interface found
-    std::string My_IP_str;             // address in use; later scratch for discovery
+    std::vector<int> UsedAddr;        // host numbers (last octet) seen; entry 0 is our own host
+    std::vector<int> NetworkIndices;  // board index per UsedAddr entry, -1 for none
+    std::vector<int> TempLAN;         // UsedAddr as it was when the last reset began
+    std::string Base_IP;              // LAN prefix up to and including the third dot
+    std::string My_IP;                // address of the last IPv4 interface found
+    std::string My_IP_str;            // address in use; later scratch for discovery
 };
 
 extern LanState lan;

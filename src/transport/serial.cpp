@@ -24,10 +24,15 @@ namespace {
 speed_t SpeedFor(unsigned baudrate, bool* supported) {
     *supported = true;
     switch (baudrate) {
-        case 115200: return B115200;
-        case 57600: return B57600;
-        case 38400: return B38400;
-        default: *supported = false; return B0;
+        case 115200:
+            return B115200;
+        case 57600:
+            return B57600;
+        case 38400:
+            return B38400;
+        default:
+            *supported = false;
+            return B0;
     }
 }
 

@@ -11,11 +11,11 @@
 
 // One open serial port; the list's position is the port index.
 struct SerialPort {
-    std::string ComPortName;  // full device path
-    int comport = -1;         // open descriptor; -1 once closed
-    termios options{};        // settings applied to the port
-    int SerialIndices = -1;   // board index bound to the port, -1 while none
-    std::string SerialBuffer; // bytes received and not yet framed
+    std::string ComPortName;   // full device path
+    int comport = -1;          // open descriptor; -1 once closed
+    termios options{};         // settings applied to the port
+    int SerialIndices = -1;    // board index bound to the port, -1 while none
+    std::string SerialBuffer;  // bytes received and not yet framed
 };
 
 // "/dev/", or the directory named by KESTRIX_SERIAL_DIR: developers point the
@@ -27,7 +27,8 @@ struct SerialState {
     std::vector<std::string> UsedUSB;  // device paths on which a board identified itself
     int SerialCurrent = 0;             // port whose turn it is in the receive loop
     int nbytes = 0;                    // descriptor returned by the latest open_port
-    std::string deviceDir = DefaultSerialDeviceDir();  // where the port scan looks, with a trailing slash
+    std::string deviceDir =
+        DefaultSerialDeviceDir();  // where the port scan looks, with a trailing slash
 };
 
 extern SerialState serial;

@@ -50,9 +50,8 @@ void CreateHeader(int L, int T, int R) {
 }
 
 void CreateValuesAndLines(int L, int T, int R) {
-    window.WindowCheckbox =
-        Button(L + 20, T - 418, L + 40, T - 430, kCheckboxText, xpRadioButton,
-               xpButtonBehaviorCheckBox);
+    window.WindowCheckbox = Button(L + 20, T - 418, L + 40, T - 430, kCheckboxText, xpRadioButton,
+                                   xpButtonBehaviorCheckBox);
     window.DetectedPortsWidget[0] = Caption(L + 80, T - 160, R - 20, T - 172, "");
     window.DetectedPortsWidget[1] = Caption(L + 310, T - 160, R - 20, T - 172, "");
     for (int k = 0; k < kStatusLines; ++k) {
@@ -66,8 +65,8 @@ void CreateButtons(int L, int T) {
                               xpButtonBehaviorPushButton);
     XPSetWidgetProperty(window.ToggleUSB, xpProperty_ButtonState,
                         settings.USBcountVar >= 1 ? 1 : 0);
-    window.ReconnectButton = Button(L + 300, T - 28, L + 390, T - 48, "Reconnect",
-                                    xpPushButton, xpButtonBehaviorPushButton);
+    window.ReconnectButton = Button(L + 300, T - 28, L + 390, T - 48, "Reconnect", xpPushButton,
+                                    xpButtonBehaviorPushButton);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ inline constexpr int kStatusLines = 11;
 struct WindowState {
     XPWidgetID InstructionsWidget = nullptr;
     std::array<XPWidgetID, kStatusLines> InstructionsTextWidget{};
-    std::vector<std::string> InstructionsText;  // texts of the 11 status lines
+    std::vector<std::string> InstructionsText;        // texts of the 11 status lines
     std::array<XPWidgetID, 2> DetectedPortsWidget{};  // address in use, serial ports
     XPWidgetID WindowCheckbox = nullptr;
     XPWidgetID ToggleUSB = nullptr;  // the PAUSE button
@@ -39,5 +39,4 @@ void ShowStatusWindow();
 int CloseWindowHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
                        intptr_t param2);
 int ToggleWindow(XPWidgetMessage message, XPWidgetID widget, intptr_t param1, intptr_t param2);
-int ToggleUSBHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
-                     intptr_t param2);
+int ToggleUSBHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t param1, intptr_t param2);

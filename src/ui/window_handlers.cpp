@@ -10,10 +10,17 @@ namespace {
 
 // Only the captions change; the line texts stay for the next startup to blank.
 void ShowPausedNotice() {
-    static const char* const kPausedLines[kStatusLines] = {
-        nullptr, " ", " <<< Kestrix Paused >>> ", " ", " Press \"Reconnect\" to resume work",
-        " ",     " ", " ",                         " ", " ",
-        " "};
+    static const char* const kPausedLines[kStatusLines] = {nullptr,
+                                                           " ",
+                                                           " <<< Kestrix Paused >>> ",
+                                                           " ",
+                                                           " Press \"Reconnect\" to resume work",
+                                                           " ",
+                                                           " ",
+                                                           " ",
+                                                           " ",
+                                                           " ",
+                                                           " "};
     for (int n = 1; n < kStatusLines; ++n) {
         if (window.InstructionsTextWidget[n]) {
             XPSetWidgetDescriptor(window.InstructionsTextWidget[n], kPausedLines[n]);

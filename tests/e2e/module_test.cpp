@@ -17,7 +17,7 @@ using testing::HasSubstr;
 namespace {
 
 class ModuleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::copy_file(KESTRIX_MODULE_PATH, folder.modulePath());
         // The module reads this when it is loaded, so it never scans /dev/.

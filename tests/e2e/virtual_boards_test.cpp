@@ -48,7 +48,7 @@ const char* kPanelText =
     "14L 0 sim/cockpit2/annunciators/low_voltage\n";
 
 class VirtualBoardsTest : public PluginTest {
-protected:
+  protected:
     std::unique_ptr<vboard::VirtualBoard> UdpBoard(const std::string& host,
                                                    vboard::BoardIdentity identity) {
         std::string error;
@@ -59,8 +59,8 @@ protected:
     std::unique_ptr<vboard::VirtualBoard> SerialBoard(const std::string& name,
                                                       vboard::BoardIdentity identity) {
         std::string error;
-        auto transport = vboard::SerialTransport::Open(folder.deviceDir(), name,
-                                                       identity.tildeLength(), &error);
+        auto transport =
+            vboard::SerialTransport::Open(folder.deviceDir(), name, identity.tildeLength(), &error);
         if (!transport) throw std::runtime_error(error);
         return std::make_unique<vboard::VirtualBoard>(identity, std::move(transport), log, name);
     }

@@ -17,18 +17,19 @@ void Read(const std::string& text) {
 }  // namespace
 
 TEST(SettingsFile, BlanksCommentsLineEndsAndTheLastLineWin) {
-    Read("# a comment\n"
-         "\n"
-         "PORT=6000\r\n"
-         "  # not a comment, but its key matches nothing\n"
-         "USB_BAUD = 5 7 6 0 0\n"
-         "US B_DEVICE_COUNT = 2\n"
-         "SCANNING_TIMEOUT = 100\n"
-         "SCANNING_TIMEOUT = 300 cycles\n"
-         "IP_ADDRESS = 127.0.0.4\n"
-         "UNKNOWN_KEY = 1\n"
-         "port = 7000\n"
-         "RESET_EVENTS = 0");  // no final line feed
+    Read(
+        "# a comment\n"
+        "\n"
+        "PORT=6000\r\n"
+        "  # not a comment, but its key matches nothing\n"
+        "USB_BAUD = 5 7 6 0 0\n"
+        "US B_DEVICE_COUNT = 2\n"
+        "SCANNING_TIMEOUT = 100\n"
+        "SCANNING_TIMEOUT = 300 cycles\n"
+        "IP_ADDRESS = 127.0.0.4\n"
+        "UNKNOWN_KEY = 1\n"
+        "port = 7000\n"
+        "RESET_EVENTS = 0");  // no final line feed
     EXPECT_EQ(settings.UDP_PORT, 6000);
     EXPECT_EQ(settings.Baudrate, 57600u);
     EXPECT_EQ(settings.USBcountVar, 2);
@@ -38,13 +39,14 @@ TEST(SettingsFile, BlanksCommentsLineEndsAndTheLastLineWin) {
 }
 
 TEST(SettingsFile, UnusableValuesLeaveTheSetting) {
-    Read("PORT = abc\n"
-         "USB_DEVICE_COUNT = x5\n"
-         "WINDOW_ON_CONNECT = 2\n"
-         "RESET_EVENTS = true\n"
-         "USB_FIX = false\n"
-         "SCANNING_TIMEOUT\n"
-         "=5\n");
+    Read(
+        "PORT = abc\n"
+        "USB_DEVICE_COUNT = x5\n"
+        "WINDOW_ON_CONNECT = 2\n"
+        "RESET_EVENTS = true\n"
+        "USB_FIX = false\n"
+        "SCANNING_TIMEOUT\n"
+        "=5\n");
     EXPECT_EQ(settings.UDP_PORT, 5080);
     EXPECT_EQ(settings.USBcountVar, 1024);
     EXPECT_TRUE(settings.WINDOW_ON_CONNECT);
@@ -76,7 +78,7 @@ TEST(SettingsFile, NumbersIgnoreTheProcessLocale) {
 }
 
 class SettingsRewrite : public ::testing::Test {
-protected:
+  protected:
     SettingsRewrite() { startup.foldername = dir.path(); }
     std::string Path() const { return dir.path() + "/config.ini"; }
     testenv::TempDir dir;

@@ -1,4 +1,5 @@
 // The status window: layout, its controls, and what resets do to it.
+#include "ui/status_window.h"
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "host/host_state.h"
@@ -6,7 +7,6 @@
 #include "plugin_fixture.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
-#include "ui/status_window.h"
 
 using testing::HasSubstr;
 
@@ -27,7 +27,7 @@ void ExpectBox(XPWidgetID id, int left, int top, int right, int bottom) {
 }
 
 class WindowTest : public PluginTest {
-protected:
+  protected:
     void SetUp() override {
         folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\n");
         StartAndInitialize();
@@ -86,7 +86,8 @@ TEST_F(WindowTest, PauseStopsTheCycleAndShowsTheNoticeUntilAReconnect) {
     EXPECT_TRUE(lifecycle.PluginPaused);
     EXPECT_EQ(W(window.InstructionsTextWidget[0]).descriptor, "line zero");
     EXPECT_EQ(W(window.InstructionsTextWidget[2]).descriptor, " <<< Kestrix Paused >>> ");
-    EXPECT_EQ(W(window.InstructionsTextWidget[4]).descriptor, " Press \"Reconnect\" to resume work");
+    EXPECT_EQ(W(window.InstructionsTextWidget[4]).descriptor,
+              " Press \"Reconnect\" to resume work");
     for (int n : {1, 3, 5, 6, 7, 8, 9, 10}) {
         EXPECT_EQ(W(window.InstructionsTextWidget[n]).descriptor, " ") << n;
     }

@@ -17,7 +17,9 @@ namespace {
 // The address the sweep called last. (On loopback every address is this
 // machine, so the plugin receives its own requests to hosts where nobody
 // listens, and serv_addr shows their sender rather than the host called.)
-std::string CalledHost() { return lan.My_IP_str; }
+std::string CalledHost() {
+    return lan.My_IP_str;
+}
 
 }  // namespace
 
@@ -110,8 +112,8 @@ TEST_F(ProtocolTest, ANumberedSerialBoardGetsTheOneShotRequestAndItsUpload) {
     ASSERT_TRUE(CyclesUntil([] { return !Boards.empty(); }));
     std::string upload = board.ReadExactly(61);
     std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_THAT(log, HasSubstr("\nSending request to USB " + Dev("tty.usbmodem1421") +
-                               ": 2 bytes\n"));
+    EXPECT_THAT(log,
+                HasSubstr("\nSending request to USB " + Dev("tty.usbmodem1421") + ": 2 bytes\n"));
     ASSERT_EQ(upload.size(), 61u);
     EXPECT_EQ(upload[0], '~');
     EXPECT_EQ(upload[60], 1);

@@ -16,7 +16,7 @@
 #include "transport/serial.h"
 
 class ProtocolTest : public PluginTest {
-protected:
+  protected:
     // Starts the plugin and runs frames until its first main cycle is due;
     // from then on every frame runs one cycle.
     void StartPlugin(const std::string& extraConfig = "") {

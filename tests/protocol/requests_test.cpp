@@ -10,7 +10,7 @@ namespace {
 const std::string kFloat1 = Bytes({0x00, 0x00, 0x80, 0x3F});
 
 class RequestsTest : public ProtocolTest {
-protected:
+  protected:
     // A numbered LAN board, configured; its upload is already read.
     void ConnectBoard() {
         StartPlugin("SCANNING_TIMEOUT = 0\n");

@@ -32,7 +32,7 @@ TEST(PinModeTable, InputsOutputsAndTheBoardIndex) {
     NewBoard(2);
     Board& board = Boards[1];
     board.Inputs = {Input("D7", "D7"), Input("D12+", "D12+"), Input("D5/2-", "d5")};
-    board.Outputs = {Output(9, 'S'), Output(13, 'L'), Output(3, 'P'), Output(4, 'G'),
+    board.Outputs = {Output(9, 'S'),  Output(13, 'L'), Output(3, 'P'),  Output(4, 'G'),
                      Output(22, 'g'), Output(30, 'N'), Output(31, 'D'), Output(60, 'L')};
     PinModeTable table = BuildPinModeTable(1);
     EXPECT_EQ(table[7], 1);

@@ -21,6 +21,8 @@ simhost::PluginModule LinkedPlugin() {
     return module;
 }
 
-void PointSerialScanAt(const std::string& dir) { serial.deviceDir = dir; }
+void PointSerialScanAt(const std::string& dir) {
+    serial.deviceDir = dir;
+}
 
 }  // namespace testenv

@@ -53,7 +53,9 @@ void UdpPeer::SendToPlugin(const std::string& bytes, int pluginPort) const {
     sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
 }
 
-void UdpPeer::EnlargeReceiveBuffer() const { EnlargeSocketBuffer(fd_); }
+void UdpPeer::EnlargeReceiveBuffer() const {
+    EnlargeSocketBuffer(fd_);
+}
 
 std::vector<std::string> UdpPeer::ReceiveAll() const {
     std::vector<std::string> datagrams;

@@ -17,7 +17,7 @@ bool WaitReadable(int fd, int timeoutMs = 2000);
 void EnlargeSocketBuffer(int fd);
 
 class UdpPeer {
-public:
+  public:
     // Binds host:port with SO_REUSEADDR (the plugin binds the same port on
     // every address). host must be a loopback address other than 127.0.0.1.
     UdpPeer(const std::string& host, int port);
@@ -36,14 +36,14 @@ public:
     const std::string& host() const { return host_; }
     int port() const { return port_; }
 
-private:
+  private:
     int fd_ = -1;
     std::string host_;
     int port_;
 };
 
 class PseudoTerminal {
-public:
+  public:
     PseudoTerminal();
     ~PseudoTerminal();
     PseudoTerminal(const PseudoTerminal&) = delete;
@@ -59,7 +59,7 @@ public:
     const std::string& devicePath() const { return device_; }
     int controller() const { return master_; }
 
-private:
+  private:
     int master_ = -1;
     std::string device_;
 };

@@ -10,7 +10,7 @@
 #include "simhost.h"
 
 class PluginTest : public ::testing::Test {
-protected:
+  protected:
     PluginTest() { testenv::PointSerialScanAt(folder.deviceDir()); }
 
     // XPluginStart and XPluginEnable, then the first frame, which runs the

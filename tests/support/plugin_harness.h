@@ -14,7 +14,7 @@
 namespace testenv {
 
 class SimFolder {
-public:
+  public:
     SimFolder();
 
     std::string root() const { return dir_.path(); }
@@ -36,13 +36,13 @@ public:
     // Throws unless config.ini keeps discovery on loopback.
     void CheckNetworkSafety() const;
 
-private:
+  private:
     TempDir dir_;
     int port_;
 };
 
 class PluginHarness {
-public:
+  public:
     PluginHarness(const SimFolder& folder, simhost::PluginModule module);
     ~PluginHarness();
     PluginHarness(const PluginHarness&) = delete;
@@ -56,7 +56,7 @@ public:
     void RunFrames(int frames) { simhost::RunFrames(frames); }
     simhost::PluginModule& module() { return module_; }
 
-private:
+  private:
     const SimFolder& folder_;
     simhost::PluginModule module_;
     bool started_ = false;

@@ -41,7 +41,9 @@ int FreeUdpPort() {
     return ntohs(addr.sin_port);
 }
 
-void MakeDirs(const std::string& path) { std::filesystem::create_directories(path); }
+void MakeDirs(const std::string& path) {
+    std::filesystem::create_directories(path);
+}
 
 void WriteFile(const std::string& path, const std::string& text) {
     MakeDirs(std::filesystem::path(path).parent_path().string());
@@ -57,7 +59,9 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool FileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 int OpenDescriptorCount() {
     int count = 0;

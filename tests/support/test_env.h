@@ -9,14 +9,14 @@ namespace testenv {
 // A fresh directory under the system's temporary folder, removed by the
 // destructor with everything in it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -15,7 +15,7 @@ std::string SenderHost() {
 }
 
 class LanTest : public PluginTest {
-protected:
+  protected:
     void SetUp() override {
         folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\n");
         StartAndInitialize();
@@ -31,9 +31,14 @@ protected:
 
 TEST_F(LanTest, BindsTheConfiguredPortAndTakesDatagramsWhole) {
     testenv::UdpPeer board("127.0.0.5", folder.port());
-    board.SendToPlugin("|A\x83" "1", folder.port());
+    board.SendToPlugin(
+        "|A\x83"
+        "1",
+        folder.port());
     ReceiveOne();
-    EXPECT_EQ(msg.st, "|A\x83" "1");
+    EXPECT_EQ(msg.st,
+              "|A\x83"
+              "1");
     EXPECT_EQ(msg.recsize, 4);
     EXPECT_EQ(msg.MessageIsSerial, 0);
     EXPECT_EQ(SenderHost(), "127.0.0.5");

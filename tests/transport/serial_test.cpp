@@ -34,7 +34,7 @@ void ReadUntil(int p, std::size_t count) {
 }
 
 class SerialTest : public PluginTest {
-protected:
+  protected:
     std::string Dev(const std::string& name) { return folder.deviceDir() + name; }
     void StartWith(const std::string& extra = "") {
         folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\n" + extra);
@@ -49,8 +49,8 @@ TEST_F(SerialTest, ScanOpensExactlyTheUsbSerialNames) {
     modem.LinkAs(Dev("tty.usbmodem1421"));
     modem.LinkAs(Dev("cu.usbmodem1421"));  // one device, two names: two ports
     wch.LinkAs(Dev("cu.wchusbserial10"));
-    shortName.LinkAs(Dev("cu.usb"));       // six characters is enough
-    shortName.LinkAs(Dev("tty.u"));        // five is not
+    shortName.LinkAs(Dev("cu.usb"));  // six characters is enough
+    shortName.LinkAs(Dev("tty.u"));   // five is not
     testenv::WriteFile(Dev("tty.Bluetooth-Incoming-Port"), "");
     testenv::WriteFile(Dev("ttyS0"), "");
     symlink("/nonexistent/device", Dev("tty.usbserial-gone").c_str());
@@ -119,7 +119,10 @@ TEST_F(SerialTest, BytesFromTheBoardReachThePortBufferUnchanged) {
     testenv::PseudoTerminal board;
     board.LinkAs(Dev("tty.usbmodem1"));
     StartWith();
-    const std::string bytes("{\x01" "E\r\x11\x13\x83}", 8);
+    const std::string bytes(
+        "{\x01"
+        "E\r\x11\x13\x83}",
+        8);
     board.Write(bytes);
     ReadUntil(0, bytes.size());
     EXPECT_EQ(serial.ports[0].SerialBuffer, bytes);
@@ -165,8 +168,9 @@ TEST_F(SerialTest, ClearUSBClosesUnusedPortsAndRenumbersTheBoards) {
     StartWith();
     ASSERT_EQ(serial.ports.size(), 3u);
     EXPECT_EQ(cycleState.max_cycles, 4);
-    std::sort(serial.ports.begin(), serial.ports.end(),
-              [](const SerialPort& x, const SerialPort& y) { return x.ComPortName < y.ComPortName; });
+    std::sort(
+        serial.ports.begin(), serial.ports.end(),
+        [](const SerialPort& x, const SerialPort& y) { return x.ComPortName < y.ComPortName; });
     int closedFirst = serial.ports[0].comport;
     serial.UsedUSB = {Dev("tty.usbmodemB")};
     BuildBoardRows(0, 1);

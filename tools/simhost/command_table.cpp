@@ -21,6 +21,8 @@ bool AddTableLine(std::string_view line) {
 
 }  // namespace
 
-int LoadCommandTable(const std::string& path) { return detail::LoadTableLines(path, AddTableLine); }
+int LoadCommandTable(const std::string& path) {
+    return detail::LoadTableLines(path, AddTableLine);
+}
 
 }  // namespace simhost

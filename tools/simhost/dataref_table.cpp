@@ -75,6 +75,8 @@ bool AddTableLine(std::string_view line) {
 
 }  // namespace
 
-int LoadDataRefTable(const std::string& path) { return detail::LoadTableLines(path, AddTableLine); }
+int LoadDataRefTable(const std::string& path) {
+    return detail::LoadTableLines(path, AddTableLine);
+}
 
 }  // namespace simhost

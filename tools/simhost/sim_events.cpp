@@ -20,7 +20,7 @@ std::string MenuNameFor(const MenuChoice& choice) {
 void ChooseMenu(const MenuChoice& choice, double now) {
     std::string menu = MenuNameFor(choice);
     Say("%smenu Plugins > %s > %s\n", TimeStamp(now).c_str(),
-                menu.empty() ? "(no menu)" : menu.c_str(), choice.item.c_str());
+        menu.empty() ? "(no menu)" : menu.c_str(), choice.item.c_str());
     if (menu.empty() || !simhost::ChooseMenuItem(menu, choice.item))
         Say("%smenu item not found\n", TimeStamp(now).c_str());
 }
@@ -51,7 +51,7 @@ const char* MessageName(int message) {
 void SendMessageNow(const MessageSend& send, double now, simhost::PluginModule& module) {
     const char* name = MessageName(send.message);
     Say("%smessage %d%s%s%s\n", TimeStamp(now).c_str(), send.message, name ? " (" : "",
-                name ? name : "", name ? ")" : "");
+        name ? name : "", name ? ")" : "");
     simhost::SendMessage(module, send.message);
 }
 
@@ -102,11 +102,11 @@ void EventSchedule::ReportPending() const {
     for (const Event& event : events_) {
         if (event.done) continue;
         if (event.isMenu) {
-            Say("menu %s at %.3f s not reached: the run ended first\n",
-                        event.menu.item.c_str(), event.at);
+            Say("menu %s at %.3f s not reached: the run ended first\n", event.menu.item.c_str(),
+                event.at);
         } else {
-            Say("message %d at %.3f s not reached: the run ended first\n",
-                        event.message.message, event.at);
+            Say("message %d at %.3f s not reached: the run ended first\n", event.message.message,
+                event.at);
         }
     }
 }

@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
-#include <map>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include "sim_events.h"
@@ -70,8 +70,8 @@ bool LoadTables(const SimPaths& paths) {
                      (datarefs < 0 ? paths.datarefs : paths.commands).c_str());
         return false;
     }
-    Say("datarefs: %d from %s\ncommands: %d from %s\n", datarefs, paths.datarefs.c_str(),
-                commands, paths.commands.c_str());
+    Say("datarefs: %d from %s\ncommands: %d from %s\n", datarefs, paths.datarefs.c_str(), commands,
+        paths.commands.c_str());
     return true;
 }
 
@@ -111,7 +111,7 @@ class StatusPrinter {
             bool seen = std::find(last.begin(), last.end(), lines[i]) != last.end();
             if (whole || (i > 0 && !seen)) {
                 Say("%s%s\n", i > 0 && !whole ? lines[0].substr(0, 13).c_str() : "",
-                            lines[i].c_str());
+                    lines[i].c_str());
             }
         }
         last = std::move(lines);
@@ -161,7 +161,7 @@ int Session::StartPlugin() {
     }
     int started = simhost::Start(module_);
     Say("plugin: %s | %s | %s\n", module_.name.c_str(), module_.signature.c_str(),
-                module_.description.c_str());
+        module_.description.c_str());
     if (started == 0) {
         std::fprintf(stderr, "kestrix-sim: XPluginStart returned 0\n");
         simhost::ForgetPlugin();
@@ -234,8 +234,7 @@ int Session::Run(const volatile std::sig_atomic_t* stopRequested) {
     StopPlugin();
     PrintNewDebugStrings();
     events_.ReportPending();
-    Say("%sdone after %d frames\n", TimeStamp(simhost::Now()).c_str(),
-                simhost::FrameCount());
+    Say("%sdone after %d frames\n", TimeStamp(simhost::Now()).c_str(), simhost::FrameCount());
     return kOk;
 }
 
@@ -259,7 +258,7 @@ void SetUpSimulator(const SimPaths& paths) {
     simhost::SetModulePath(paths.plugin);
     simhost::SetAircraftPath(paths.aircraft);
     Say("root: %s\naircraft: %s\nmodule: %s\n", paths.root.c_str(),
-                paths.aircraft.empty() ? "(none)" : paths.aircraft.c_str(), paths.plugin.c_str());
+        paths.aircraft.empty() ? "(none)" : paths.aircraft.c_str(), paths.plugin.c_str());
 }
 
 }  // namespace
