@@ -8,22 +8,18 @@
 
 namespace {
 
-// Only the captions change; the line texts stay for the next startup to blank.
+const char* PausedCaption(int n) {
+    if (n == 2) return " <<< Kestrix Paused >>> ";
+    if (n == 4) return " Press \"Reconnect\" to resume work";
+    return " ";
+}
+
+// Only the captions change (line 0 keeps its text); the line texts stay for
+// the next startup to blank.
 void ShowPausedNotice() {
-    static const char* const kPausedLines[kStatusLines] = {nullptr,
-                                                           " ",
-                                                           " <<< Kestrix Paused >>> ",
-                                                           " ",
-                                                           " Press \"Reconnect\" to resume work",
-                                                           " ",
-                                                           " ",
-                                                           " ",
-                                                           " ",
-                                                           " ",
-                                                           " "};
     for (int n = 1; n < kStatusLines; ++n) {
         if (window.InstructionsTextWidget[n]) {
-            XPSetWidgetDescriptor(window.InstructionsTextWidget[n], kPausedLines[n]);
+            XPSetWidgetDescriptor(window.InstructionsTextWidget[n], PausedCaption(n));
         }
     }
 }
