@@ -84,9 +84,8 @@ uint8_t OutputCode(char letter) {
     switch (letter) {
         case 'G':
             return 10;
-        case 'L':
-            return 7;
-        case 'N':
+        case 'L':  // LED
+        case 'N':  // 7-segment display
             return 7;
         case 'P':
             return 8;

@@ -37,7 +37,8 @@ void BindLanSocket() {
     lan.serv_addr.sin_family = AF_INET;
     lan.serv_addr.sin_port = htons(static_cast<uint16_t>(settings.UDP_PORT));
     lan.serv_addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    bind(lan.sock, reinterpret_cast<const sockaddr*>(&lan.serv_addr), sizeof lan.serv_addr);
+    // A failed bind leaves the plugin without LAN reception; nothing to retry.
+    (void)bind(lan.sock, reinterpret_cast<const sockaddr*>(&lan.serv_addr), sizeof lan.serv_addr);
 }
 
 void CloseLanSocket() {
