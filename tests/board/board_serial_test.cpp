@@ -8,6 +8,7 @@
 
 #include "fake_plugin.h"
 #include "serial_transport.h"
+#include "test_env.h"
 
 using namespace vboard;
 using boardtest::ExchangeSerial;
@@ -17,11 +18,7 @@ using boardtest::Upload;
 
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string bytes;
-    for (int v : values) bytes += static_cast<char>(v);
-    return bytes;
-}
+using testenv::Bytes;
 
 std::unique_ptr<VirtualBoard> SerialBoard(const BoardIdentity& identity, const TempDir& dir,
                                           const std::string& name, std::ostream& log) {

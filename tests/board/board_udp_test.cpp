@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "fake_plugin.h"
+#include "test_env.h"
 #include "udp_transport.h"
 
 using namespace vboard;
@@ -14,11 +15,7 @@ using boardtest::Upload;
 
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string bytes;
-    for (int v : values) bytes += static_cast<char>(v);
-    return bytes;
-}
+using testenv::Bytes;
 
 std::string DefaultAnalogReply() {
     std::string reply = "A";

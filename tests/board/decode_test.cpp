@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "plugin_messages.h"
+#include "test_env.h"
 
 using namespace vboard;
 
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string bytes;
-    for (int v : values) bytes += static_cast<char>(v);
-    return bytes;
-}
+using testenv::Bytes;
 
 std::string Role(uint8_t code) {
     return DescribePinRole(DecodePinMode(code));

@@ -60,11 +60,7 @@ class ProtocolTest : public PluginTest {
     int cyclesAtStart_ = 0;
 };
 
-inline std::string Bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values) out += static_cast<char>(v);
-    return out;
-}
+using testenv::Bytes;
 
 // A numbered board's identification: library version byte and board number.
 inline std::string NumberedIdentity(int version, char number) {

@@ -2,6 +2,7 @@
 // ports, file writing.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 namespace testenv {
@@ -28,6 +29,13 @@ void MakeDirs(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+
+// A byte string written as numbers: Bytes({'~', 0, 1}).
+inline std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (int v : values) bytes += static_cast<char>(v);
+    return bytes;
+}
 
 // Number of descriptors this process has open.
 int OpenDescriptorCount();
