@@ -32,18 +32,20 @@ int SendDiscoveryRequest() {
     return Send_LAN(InitialMessage.data(), InitialMessage.size(), lan.serv_addr);
 }
 
-int HostNumber(const in_addr& address) {
+int LastOctet(const sockaddr_in& address) {
+    return static_cast<int>(ntohl(address.sin_addr.s_addr) & 0xFF);
+}
+
+// The sender's host number; its address text is left in My_IP_str.
+int HostNumber(const sockaddr_in& address) {
     char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address, text, sizeof text);
+    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
     lan.My_IP_str = text;
-    int host = -1;
-    std::size_t dot = lan.My_IP_str.rfind('.');
-    if (dot != std::string::npos) ReadNumber(lan.My_IP_str.substr(dot + 1), host);
-    return host;
+    return LastOctet(address);
 }
 
 int LanConnection(bool create) {
-    int host = HostNumber(lan.serv_addr.sin_addr);
+    int host = HostNumber(lan.serv_addr);
     for (std::size_t k = 0; k < lan.UsedAddr.size(); ++k) {
         if (lan.UsedAddr[k] != host) continue;
         return k == 0 ? -1 : lan.NetworkIndices[k];  // entry 0 is our own host
@@ -92,10 +94,6 @@ int SerialConnection(bool create) {
     serial.ports[p].SerialBuffer.clear();
     serial.ports[p].SerialIndices = static_cast<int>(Boards.size());
     return serial.ports[p].SerialIndices;
-}
-
-int LastOctet(const sockaddr_in& address) {
-    return static_cast<int>(ntohl(address.sin_addr.s_addr) & 0xFF);
 }
 
 }  // namespace

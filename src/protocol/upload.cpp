@@ -38,10 +38,6 @@ void SetMatrixAndCommonPins(PinModeTable& table, const Board& board) {
     if (m.size() >= kMatrixBytes) SetPin(table, m[4], 4);
 }
 
-bool ReadPin(const std::string& text, unsigned* pin) {
-    return ReadNumber(text, *pin);
-}
-
 // "D" keys: the pin, without the "+" and "-" that mark states.
 void SetDigitalInputPin(PinModeTable& table, const std::string& key) {
     std::string rest = key.substr(1);
@@ -50,7 +46,7 @@ void SetDigitalInputPin(PinModeTable& table, const std::string& key) {
         if (rest[i] != '+' && rest[i] != '-') pinText += rest[i];
     }
     unsigned pin = 0;
-    if (ReadPin(pinText, &pin)) SetPin(table, pin, 1);
+    if (ReadNumber(pinText, pin)) SetPin(table, pin, 1);
 }
 
 uint8_t EncoderCode(const Board& board, const BoardInput& input, unsigned pin) {
@@ -70,7 +66,7 @@ void SetEncoderPin(PinModeTable& table, const Board& board, const BoardInput& in
     std::string rest = input.Datatags.substr(1);
     rest = rest.substr(0, rest.find_first_of("+-/"));
     unsigned pin = 0;
-    if (ReadPin(rest, &pin)) SetPin(table, pin, EncoderCode(board, input, pin));
+    if (ReadNumber(rest, pin)) SetPin(table, pin, EncoderCode(board, input, pin));
 }
 
 void SetInputPins(PinModeTable& table, const Board& board) {

@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <termios.h>
@@ -11,14 +10,13 @@
 
 #include <stdexcept>
 
+#include "peers.h"
+
 namespace boardtest {
 
 namespace {
 
-bool WaitReadable(int fd, int timeoutMs) {
-    pollfd entry{fd, POLLIN, 0};
-    return poll(&entry, 1, timeoutMs) > 0 && (entry.revents & POLLIN);
-}
+using testenv::WaitReadable;
 
 sockaddr_in Loopback(const std::string& host, int port) {
     sockaddr_in address{};

@@ -30,11 +30,6 @@ class ModuleTest : public ::testing::Test {
     simhost::PluginModule module;
 };
 
-std::vector<simhost::FlightLoop> ScheduledLoops() {
-    std::vector<simhost::FlightLoop> loops = simhost::FlightLoops();
-    return loops;
-}
-
 }  // namespace
 
 TEST_F(ModuleTest, ExportsOnlyTheEntryPoints) {
@@ -61,17 +56,17 @@ TEST_F(ModuleTest, StartsRunsFramesAndResetsOnlyAfterTheFirstFrame) {
     ASSERT_EQ(top.size(), 1u);
     ASSERT_EQ(simhost::MenuItems(top[0].submenu).size(), 3u);
 
-    std::vector<simhost::FlightLoop> loops = ScheduledLoops();
+    std::vector<simhost::FlightLoop> loops = simhost::FlightLoops();
     ASSERT_EQ(loops.size(), 1u);
     EXPECT_EQ(loops[0].interval, -1.0f);
 
     simhost::RunFrame();
-    loops = ScheduledLoops();
+    loops = simhost::FlightLoops();
     ASSERT_EQ(loops.size(), 2u);
     EXPECT_EQ(loops[0].interval, 0.0f);  // the start callback returned 0
     EXPECT_EQ(loops[1].interval, 1.0f);  // the main cycle, first call a second later
     simhost::RunFor(2.0);
-    loops = ScheduledLoops();
+    loops = simhost::FlightLoops();
     EXPECT_EQ(loops[0].calls, 1);
     EXPECT_GT(loops[1].calls, 30);
     EXPECT_FLOAT_EQ(loops[1].interval, 0.025f);
