@@ -71,8 +71,8 @@ TEST_F(ModuleTest, StartsRunsFramesAndResetsOnlyAfterTheFirstFrame) {
     EXPECT_GT(loops[1].calls, 30);
     EXPECT_FLOAT_EQ(loops[1].interval, 0.025f);
 
-    plugin.module().disable();
-    plugin.module().enable();
+    plugin.Disable();
+    plugin.Enable();
     std::string log = testing::internal::GetCapturedStderr();
     EXPECT_THAT(log, HasSubstr("\nKestrix Plugin initialized"));
     EXPECT_EQ(log.find("\n\nKestrix reconnecting..."), log.rfind("\n\nKestrix reconnecting..."))

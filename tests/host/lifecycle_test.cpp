@@ -9,6 +9,7 @@
 #include "XPLMPlugin.h"
 #include "host/host_state.h"
 #include "host/lifecycle.h"
+#include "peers.h"
 #include "plugin_fixture.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
@@ -86,16 +87,16 @@ TEST_F(PluginTest, OnlyEnablesAfterTheStartupSequenceReset) {
     folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\n");
     testing::internal::CaptureStderr();
     plugin.Start();  // XPluginStart and the first XPluginEnable
-    plugin.module().enable();
+    plugin.Enable();
     std::string beforeStartup = testing::internal::GetCapturedStderr();
     EXPECT_EQ(CountOf(beforeStartup, "\n\nKestrix reconnecting..."), 0);
 
     simhost::RunFrame();
     testing::internal::CaptureStderr();
-    plugin.module().disable();
-    plugin.module().enable();
-    plugin.module().disable();
-    plugin.module().enable();
+    plugin.Disable();
+    plugin.Enable();
+    plugin.Disable();
+    plugin.Enable();
     std::string afterStartup = testing::internal::GetCapturedStderr();
     EXPECT_EQ(CountOf(afterStartup, "\n\nKestrix reconnecting..."), 2);
     EXPECT_EQ(simhost::FindFlightLoop(FlightLoopInit)->calls, 1);
@@ -150,6 +151,33 @@ TEST_F(PluginTest, FlightTimeGateReadsThePublishedDataref) {
     EXPECT_FLOAT_EQ(XPLMGetDataf(lifecycle.FlightTimeDref), 300.0f);
 }
 
+// The simulator calls nothing of a disabled plugin: no main cycle runs and no
+// board hears from it. Enabling it resets it and the cycle runs on at once.
+TEST_F(PluginTest, DisabledRunsNoCycleAndEnabledResetsAndRunsAgain) {
+    testenv::UdpPeer board("127.0.0.3", folder.port());
+    folder.WriteSafeConfig();  // scanning on: the sweep calls 127.0.0.3 in its 4th cycle
+    StartAndInitialize();
+    auto cycles = [] { return simhost::FindFlightLoop(MyFlightLoopCallback)->calls; };
+    simhost::RunFor(1.2);
+    ASSERT_GT(cycles(), 0);
+    EXPECT_FALSE(board.ReceiveAll().empty()) << "the sweep reached the board";
+
+    plugin.Disable();
+    int before = cycles();
+    simhost::RunFor(10.0);
+    simhost::ChooseMenuItem("Kestrix", "Reconnect");
+    EXPECT_EQ(cycles(), before);
+    EXPECT_TRUE(board.ReceiveAll().empty());
+
+    testing::internal::CaptureStderr();
+    plugin.Enable();
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("\n\nKestrix reconnecting..."));
+    simhost::RunFrame();
+    EXPECT_EQ(cycles(), before + 1);
+    simhost::RunFrames(4);  // the sweep starts over at host 0
+    EXPECT_EQ(board.ReceiveAll(), std::vector<std::string>{"XP"});
+}
+
 // After XPluginDisable the closed descriptor numbers may be handed to someone
 // else in the simulator; the next enable's reset and the stop must not close
 // them again.
@@ -158,17 +186,17 @@ TEST_F(PluginTest, DescriptorsClosedByDisableAreNeverClosedAgain) {
     StartAndInitialize();
     int firstSocket = lan.sock;
     ASSERT_GE(firstSocket, 0);
-    plugin.module().disable();
+    plugin.Disable();
     int taken = open("/dev/null", O_RDONLY);  // takes the freed number
     ASSERT_EQ(taken, firstSocket);
-    plugin.module().enable();  // the reset must not close it
+    plugin.Enable();  // the reset must not close it
     EXPECT_NE(fcntl(taken, F_GETFD), -1) << "the reset closed someone else's descriptor";
 
     int secondSocket = lan.sock;
-    plugin.module().disable();
+    plugin.Disable();
     int takenAgain = open("/dev/null", O_RDONLY);
     ASSERT_EQ(takenAgain, secondSocket);
-    plugin.module().stop();  // nor the stop
+    plugin.Stop();  // nor the stop
     EXPECT_NE(fcntl(takenAgain, F_GETFD), -1) << "the stop closed someone else's descriptor";
     close(taken);
     close(takenAgain);

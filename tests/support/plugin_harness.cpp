@@ -89,13 +89,13 @@ void PluginHarness::Start() {
     simhost::SetModulePath(folder_.modulePath());
     simhost::SetAircraftPath(folder_.aircraftPath());
     simhost::Start(module_);
-    module_.enable();
+    simhost::Enable(module_);
     started_ = true;
 }
 
 void PluginHarness::Stop() {
-    module_.disable();
-    module_.stop();
+    if (simhost::PluginEnabled()) simhost::Disable(module_);
+    simhost::Stop(module_);
     started_ = false;
 }
 

@@ -51,7 +51,12 @@ class PluginHarness {
     // Stand-in set-up, XPluginStart and XPluginEnable, as the simulator does
     // on load. Does not run a frame.
     void Start();
-    // XPluginDisable and XPluginStop; the destructor calls it when needed.
+    // XPluginEnable and XPluginDisable through the stand-in, which calls no
+    // callback of the plugin while it is disabled.
+    int Enable() { return simhost::Enable(module_); }
+    void Disable() { simhost::Disable(module_); }
+    // XPluginDisable (when enabled) and XPluginStop; the destructor calls it
+    // when needed.
     void Stop();
     void RunFrames(int frames) { simhost::RunFrames(frames); }
     simhost::PluginModule& module() { return module_; }

@@ -1,7 +1,8 @@
 // Command registry and the simulator's way of running a command: handlers
 // registered "before" run first, newest first, then the simulator's own
 // action, then the "after" handlers, newest first. A handler that returns 0
-// stops everything after it in that phase.
+// stops everything after it in that phase. While the plugin is disabled only
+// the simulator's own action runs.
 #include <algorithm>
 #include <unordered_map>
 
@@ -30,9 +31,11 @@ bool IsRegistered(const CommandRecord& command, const CommandHandler& handler) {
 }
 
 // Calls the handlers of one kind, newest first, skipping any that an earlier
-// handler unregistered. False when one of them stopped the command.
+// handler unregistered. False when one of them stopped the command. A
+// disabled plugin's handlers are not called at all.
 bool CallHandlers(CommandRecord& command, const std::vector<CommandHandler>& snapshot, bool before,
                   XPLMCommandPhase phase) {
+    if (!PluginCallable()) return true;
     for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
         if (it->before != before || !IsRegistered(command, *it)) continue;
         if (it->callback(&command, phase, it->refcon) == 0) return false;

@@ -103,8 +103,12 @@ void ForgetPluginDataRefs() {
 
 namespace {
 
+// The helpers below call a plugin's accessors; while the plugin is disabled
+// they read 0 or nothing and write nothing, as every other reader sees it.
+
 // Reads a plugin-owned scalar through the widest accessor it offers.
 double ReadPluginScalar(const DataRefRecord& record) {
+    if (!PluginCallable()) return 0;
     const PluginAccessors& a = record.accessors;
     if ((record.types & xplmType_Double) && a.readDouble) return a.readDouble(a.readRefcon);
     if ((record.types & xplmType_Float) && a.readFloat) return a.readFloat(a.readRefcon);
@@ -113,6 +117,7 @@ double ReadPluginScalar(const DataRefRecord& record) {
 }
 
 void WritePluginScalar(const DataRefRecord& record, double value) {
+    if (!PluginCallable()) return;
     const PluginAccessors& a = record.accessors;
     if ((record.types & xplmType_Double) && a.writeDouble) {
         a.writeDouble(a.writeRefcon, value);
@@ -124,6 +129,7 @@ void WritePluginScalar(const DataRefRecord& record, double value) {
 }
 
 double ReadPluginElement(const DataRefRecord& record, int index) {
+    if (!PluginCallable()) return 0;
     const PluginAccessors& a = record.accessors;
     if ((record.types & xplmType_FloatArray) && a.readFloatArray) {
         float value = 0;
@@ -137,6 +143,7 @@ double ReadPluginElement(const DataRefRecord& record, int index) {
 }
 
 void WritePluginElement(const DataRefRecord& record, int index, double value) {
+    if (!PluginCallable()) return;
     const PluginAccessors& a = record.accessors;
     if ((record.types & xplmType_FloatArray) && a.writeFloatArray) {
         float element = ToFloat(value);
@@ -149,7 +156,7 @@ void WritePluginElement(const DataRefRecord& record, int index, double value) {
 
 std::string ReadPluginBytes(const DataRefRecord& record) {
     const PluginAccessors& a = record.accessors;
-    if (!(record.types & xplmType_Data) || !a.readData) return std::string();
+    if (!PluginCallable() || !(record.types & xplmType_Data) || !a.readData) return std::string();
     int size = std::clamp(a.readData(a.readRefcon, nullptr, 0, 0), 0, kMaxPluginBytes);
     std::string bytes(size, '\0');
     int copied = size > 0 ? a.readData(a.readRefcon, &bytes[0], 0, size) : 0;
@@ -226,7 +233,7 @@ void SetBytes(const std::string& name, const std::string& bytes) {
     if (record == nullptr) return;
     if (record->pluginOwned) {
         const detail::PluginAccessors& a = record->accessors;
-        if ((record->types & xplmType_Data) && a.writeData) {
+        if (PluginCallable() && (record->types & xplmType_Data) && a.writeData) {
             std::string copy = bytes;
             a.writeData(a.writeRefcon, &copy[0], 0, static_cast<int>(copy.size()));
         }

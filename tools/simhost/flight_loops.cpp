@@ -5,6 +5,11 @@
 // from that call; a registration or a XPLMSetFlightLoopCallbackInterval
 // "relative to now" counts from the moment of the call, so a callback
 // registered during a frame is first due relative to that frame.
+//
+// While the plugin is disabled no loop is called, but every loop keeps its
+// schedule: one that fell due meanwhile is simply due on the first frame
+// after the plugin is enabled again, as in the simulator, and is called once
+// there with the whole time since its last call.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -108,9 +113,14 @@ void CallLoop(LoopRecord& record) {
 }
 
 // Calls the loops that are due, from the list as it was when the frame
-// began: loops registered meanwhile wait for a later frame.
+// began: loops registered meanwhile wait for a later frame. A disabled
+// plugin's loops stay due and wait for it.
 int DispatchFlightLoops() {
     Clock& clock = State();
+    if (!PluginCallable()) {
+        clock.lastDispatchTime = clock.now;
+        return 0;
+    }
     std::vector<LoopRecord*> due;
     for (auto& record : clock.loops) due.push_back(record.get());
     clock.dispatching = true;

@@ -13,6 +13,8 @@ void ResetFlightLoops();
 void ResetMenus();
 void ResetWidgets();
 void ResetPluginInfo();
+// No plugin started: also called by ForgetPlugin().
+void ResetPluginState();
 
 // What the simulator drops when it unloads a plugin, called by ForgetPlugin().
 void ForgetPluginDataRefs();

@@ -105,6 +105,8 @@ bool ChooseMenuItemAt(XPLMMenuID menu, int index) {
         index >= static_cast<int>(record->items.size())) {
         return false;
     }
+    // A disabled plugin's menu handler is not called: the click does nothing.
+    if (!PluginCallable()) return false;
     record->handler(record->menuRef, record->items[index].itemRef);
     return true;
 }

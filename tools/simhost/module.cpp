@@ -10,6 +10,15 @@ namespace {
 // XPluginStart's buffers, as large as the simulator's.
 constexpr std::size_t kStartBufferSize = 256;
 
+// Whether the simulator may call into the plugin. None: no plugin was started
+// since the last Reset or ForgetPlugin, and the stand-in calls every callback.
+enum class PluginState { None, Disabled, Enabled };
+
+PluginState& State() {
+    static PluginState state = PluginState::None;
+    return state;
+}
+
 template <typename Function>
 bool LookUp(void* handle, const char* name, Function* out, std::string* error) {
     *out = reinterpret_cast<Function>(dlsym(handle, name));
@@ -27,6 +36,22 @@ bool LookUpEntryPoints(void* handle, PluginModule* module, std::string* error) {
 }
 
 }  // namespace
+
+namespace detail {
+
+void ResetPluginState() {
+    State() = PluginState::None;
+}
+
+}  // namespace detail
+
+bool PluginEnabled() {
+    return State() == PluginState::Enabled;
+}
+
+bool PluginCallable() {
+    return State() != PluginState::Disabled;
+}
 
 bool LoadModule(const std::string& path, PluginModule* out, std::string* error) {
     if (out == nullptr) return false;
@@ -55,6 +80,7 @@ void UnloadModule(PluginModule* module) {
 
 int Start(PluginModule& module) {
     if (module.start == nullptr) return 0;
+    State() = PluginState::Disabled;
     char name[kStartBufferSize] = {};
     char signature[kStartBufferSize] = {};
     char description[kStartBufferSize] = {};
@@ -69,20 +95,29 @@ int Start(PluginModule& module) {
     return result;
 }
 
+// The plugin counts as enabled once XPluginEnable has said yes; a refusal
+// leaves it disabled.
 int Enable(PluginModule& module) {
-    return module.enable != nullptr ? module.enable() : 0;
+    int enabled = module.enable != nullptr ? module.enable() : 0;
+    State() = enabled != 0 ? PluginState::Enabled : PluginState::Disabled;
+    return enabled;
 }
 
 void Disable(PluginModule& module) {
     if (module.disable != nullptr) module.disable();
+    State() = PluginState::Disabled;
 }
 
+// The simulator disables a plugin before it stops it.
 void Stop(PluginModule& module) {
+    State() = PluginState::Disabled;
     if (module.stop != nullptr) module.stop();
 }
 
+// The simulator sends messages to enabled plugins only.
 void SendMessage(PluginModule& module, int message, void* param) {
-    if (module.receive != nullptr) module.receive(XPLM_PLUGIN_XPLANE, message, param);
+    if (module.receive != nullptr && PluginCallable())
+        module.receive(XPLM_PLUGIN_XPLANE, message, param);
 }
 
 }  // namespace simhost

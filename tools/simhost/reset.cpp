@@ -11,6 +11,7 @@ void Reset() {
     detail::ResetMenus();
     detail::ResetWidgets();
     detail::ResetPluginInfo();
+    detail::ResetPluginState();
     SetWidgetObserver(nullptr);
 }
 
@@ -21,6 +22,7 @@ void ForgetPlugin() {
         XPLMUnregisterFlightLoopCallback(loop.callback, loop.refcon);
     detail::ResetMenus();
     detail::ResetWidgets();
+    detail::ResetPluginState();
 }
 
 }  // namespace simhost

@@ -1,12 +1,14 @@
 // The XPLMDataAccess functions, as the simulator behaves: an accessor whose
 // type bit is not set reads 0, a write to a read-only dataref or through an
 // unset type bit is ignored, array reads and writes are clamped to the array,
-// and null or unknown handles are harmless.
+// and null or unknown handles are harmless. The accessors of a disabled
+// plugin are never called.
 #include <algorithm>
 #include <cstring>
 
 #include "XPLMDataAccess.h"
 #include "dataref_store.h"
+#include "simhost.h"
 
 namespace {
 
@@ -14,10 +16,13 @@ using simhost::detail::DataRefRecord;
 using simhost::detail::LiveDataRef;
 using simhost::detail::PluginAccessors;
 
-// The record when reading through this type is allowed.
+// The record when reading through this type is allowed. A disabled plugin's
+// accessors are not called: its datarefs read as 0 and ignore writes.
 DataRefRecord* Readable(XPLMDataRef handle, XPLMDataTypeID type) {
     DataRefRecord* record = LiveDataRef(handle);
-    return record != nullptr && (record->types & type) ? record : nullptr;
+    if (record == nullptr || !(record->types & type)) return nullptr;
+    if (record->pluginOwned && !simhost::PluginCallable()) return nullptr;
+    return record;
 }
 
 DataRefRecord* Writable(XPLMDataRef handle, XPLMDataTypeID type) {

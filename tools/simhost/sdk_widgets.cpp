@@ -156,5 +156,5 @@ void XPAddWidgetCallback(XPWidgetID inWidget, XPWidgetFunc_t inNewCallback) {
     if (record == nullptr || inNewCallback == nullptr) return;
     std::vector<XPWidgetFunc_t>& callbacks = record->widget.callbacks;
     callbacks.insert(callbacks.begin(), inNewCallback);
-    inNewCallback(xpMsg_Create, inWidget, 1, 0);
+    if (simhost::PluginCallable()) inNewCallback(xpMsg_Create, inWidget, 1, 0);
 }

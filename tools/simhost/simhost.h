@@ -23,14 +23,44 @@ namespace simhost {
 
 // Forget every dataref, command, flight loop, menu, widget and setting.
 // Handles handed out before stay safe to use: they act like unknown ones until
-// the same name is added again, which brings the same handle back.
+// the same name is added again, which brings the same handle back. No plugin
+// is started afterwards.
 void Reset();
 
 // What the simulator does when it unloads a plugin: its datarefs are
 // unregistered, its command handlers, flight loops, menus and widgets are
 // dropped without calling into it. Table datarefs, commands, the clock and
 // the plugin settings stay. Call it after XPluginStop and before unloading.
+// No plugin is started afterwards.
 void ForgetPlugin();
+
+// ---- A disabled plugin is never called ---------------------------------------
+//
+// The simulator calls no callback of a disabled plugin, and a plugin is
+// disabled from XPluginStart until its first XPluginEnable returns 1. While it
+// is disabled:
+//  - flight loops keep their registration and schedule but are not called;
+//    a loop that fell due meanwhile is called once on the first frame after
+//    the plugin is enabled again (its elapsed time covers the whole pause),
+//    then runs on the interval it returns;
+//  - choosing one of its menu items and clicking its widgets reach nobody
+//    (ChooseMenuItem, PushButton and the others return false), and its widget
+//    callbacks hear no message at all, xpMsg_Destroy included;
+//  - a command runs the simulator's own action but none of its handlers, the
+//    continue phase of a held command included;
+//  - its datarefs read as 0 (no elements, no bytes) for every reader, the
+//    control API included, and writes to them are ignored and not counted;
+//  - SendMessage does not deliver messages.
+// Start() marks the plugin disabled before XPluginStart, Enable() marks it
+// enabled when XPluginEnable returns 1 (while XPluginEnable runs it is still
+// disabled), Disable() after XPluginDisable and Stop() before XPluginStop mark
+// it disabled. With no plugin started since Reset() or ForgetPlugin() (tests
+// that use the stand-in directly) every callback is called.
+//
+// True while a started plugin is enabled.
+bool PluginEnabled();
+// True when callbacks are called: the plugin is enabled or none is started.
+bool PluginCallable();
 
 // ---- Datarefs ---------------------------------------------------------------
 
@@ -135,7 +165,7 @@ std::vector<MenuItem> MenuItems(XPLMMenuID menu);
 // references, as the simulator does on a click. False if not found.
 bool ChooseMenuItem(const std::string& menuName, const std::string& itemName);
 // Chooses item index of any menu; false when the menu, the item or the
-// menu's handler does not exist.
+// menu's handler does not exist, or the plugin is disabled.
 bool ChooseMenuItemAt(XPLMMenuID menu, int index);
 
 // ---- Widgets -----------------------------------------------------------------
@@ -179,6 +209,7 @@ void SetPluginId(XPLMPluginID id);
 void SetModulePath(const std::string& path);
 // The user aircraft's .acf path reported by XPLMGetNthAircraftModel(0).
 void SetAircraftPath(const std::string& path);
+
 int ReloadPluginsCount();
 // Lines given to XPLMDebugString.
 std::vector<std::string> DebugStrings();
@@ -199,11 +230,14 @@ struct PluginModule {
 // returns false and puts the reason into *error.
 bool LoadModule(const std::string& path, PluginModule* out, std::string* error);
 void UnloadModule(PluginModule* module);
-// XPluginStart with 256-byte buffers; stores the identity texts.
+// XPluginStart with 256-byte buffers; stores the identity texts. The plugin
+// is disabled from here until Enable() succeeds.
 int Start(PluginModule& module);
-// Sends a message as the simulator does (from the simulator, id 0).
+// Sends a message as the simulator does (from the simulator, id 0); only an
+// enabled plugin (or a module that was never started) receives it.
 void SendMessage(PluginModule& module, int message, void* param = nullptr);
-// The other entry points; a missing one does nothing (Enable returns 0).
+// The other entry points, which also set the enabled state (see "A disabled
+// plugin is never called"); a missing one does nothing (Enable returns 0).
 int Enable(PluginModule& module);
 void Disable(PluginModule& module);
 void Stop(PluginModule& module);

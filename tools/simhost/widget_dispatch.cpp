@@ -3,7 +3,8 @@
 // Each widget that receives a message offers it to its callbacks from the
 // most recently added to the oldest until one returns non-zero. Callbacks may
 // add callbacks or destroy widgets meanwhile, so they are called from a copy
-// and the walk stops at a widget that was destroyed.
+// and the walk stops at a widget that was destroyed. While the plugin is
+// disabled no callback hears anything.
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "widget_store.h"
@@ -16,6 +17,7 @@ enum class Offer { UntilHandled, ToAll, FirstOnly };
 
 bool OfferToCallbacks(WidgetRecord& record, XPWidgetMessage message, intptr_t param1,
                       intptr_t param2, Offer offer) {
+    if (!PluginCallable()) return false;  // a disabled plugin hears no message
     std::vector<XPWidgetFunc_t> callbacks = record.widget.callbacks;
     bool handled = false;
     for (XPWidgetFunc_t callback : callbacks) {
