@@ -19,4 +19,11 @@ XPLM_API void XPLMGetPluginInfo(XPLMPluginID inPlugin, char* outName, char* outF
                                 char* outSignature, char* outDescription);
 XPLM_API void XPLMReloadPlugins(void);
 
+// Optional behaviours of the SDK, named by text ("XPLM_USE_NATIVE_PATHS").
+// Has: whether this simulator offers the feature; IsEnabled: whether it is on
+// for the calling plugin; Enable switches it on (1) or off (0) for it.
+XPLM_API int XPLMHasFeature(const char* inFeature);
+XPLM_API int XPLMIsFeatureEnabled(const char* inFeature);
+XPLM_API void XPLMEnableFeature(const char* inFeature, int inEnable);
+
 #endif

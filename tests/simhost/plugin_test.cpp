@@ -93,6 +93,40 @@ TEST_F(PluginTest, AircraftModelGivesFileNameAndFullPath) {
     EXPECT_EQ(std::strlen(path), 511u);
 }
 
+// A macOS host hands out colon paths until the plugin enables native ones.
+TEST_F(PluginTest, LegacyPathsLastUntilThePluginEnablesNativePaths) {
+    const std::string module = "/Users/me/X-Plane 12/Resources/plugins/Kestrix/64/mac.xpl";
+    simhost::SetModulePath(module);
+    simhost::SetAircraftPath("/Volumes/Sims/Aircraft/C172/c172.acf");
+    char path[512], file[256];
+    auto paths = [&] {
+        XPLMGetPluginInfo(XPLMGetMyID(), nullptr, path, nullptr, nullptr);
+        std::string both = path;
+        XPLMGetNthAircraftModel(0, file, path);
+        return both + " | " + path;
+    };
+    const std::string native = module + " | /Volumes/Sims/Aircraft/C172/c172.acf";
+    EXPECT_EQ(paths(), native);
+    simhost::SetLegacyPaths(true);
+    EXPECT_EQ(paths(),
+              "Macintosh HD:Users:me:X-Plane 12:Resources:plugins:Kestrix:64:mac.xpl | "
+              "Sims:Aircraft:C172:c172.acf");
+    EXPECT_STREQ(file, "c172.acf");
+    EXPECT_EQ(simhost::LegacyPath("/a:b//c/"), "Macintosh HD:a/b:c");
+    EXPECT_EQ(simhost::LegacyPath("Aircraft/c172.acf"), ":Aircraft:c172.acf");
+
+    EXPECT_EQ(XPLMHasFeature("XPLM_USE_NATIVE_PATHS"), 1);
+    EXPECT_EQ(XPLMHasFeature("XPLM_NO_SUCH_FEATURE"), 0);
+    XPLMEnableFeature("XPLM_NO_SUCH_FEATURE", 1);
+    EXPECT_EQ(XPLMIsFeatureEnabled("XPLM_NO_SUCH_FEATURE"), 0);
+    EXPECT_EQ(XPLMIsFeatureEnabled("XPLM_USE_NATIVE_PATHS"), 0);
+    XPLMEnableFeature("XPLM_USE_NATIVE_PATHS", 1);
+    EXPECT_EQ(XPLMIsFeatureEnabled("XPLM_USE_NATIVE_PATHS"), 1);
+    EXPECT_EQ(paths(), native);
+    simhost::ForgetPlugin();  // the next plugin loaded must ask again
+    EXPECT_NE(paths(), native);
+}
+
 TEST_F(PluginTest, ModuleLoadingReportsWhyItFailed) {
     simhost::PluginModule module;
     std::string error;

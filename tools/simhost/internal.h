@@ -13,12 +13,18 @@ void ResetFlightLoops();
 void ResetMenus();
 void ResetWidgets();
 void ResetPluginInfo();
+void ResetFeatures();
 // No plugin started: also called by ForgetPlugin().
 void ResetPluginState();
 
 // What the simulator drops when it unloads a plugin, called by ForgetPlugin().
 void ForgetPluginDataRefs();
 void ForgetCommandHandlers();
+void ForgetPluginFeatures();
+
+// A path as XPLMGetPluginInfo and XPLMGetNthAircraftModel hand it out: in
+// legacy form on a host that mimics macOS, until native paths are enabled.
+std::string HandedOutPath(const std::string& nativePath);
 
 // Sends the continue phase to every held command; run at the end of a frame.
 void ContinueHeldCommands();

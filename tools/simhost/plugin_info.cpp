@@ -98,7 +98,8 @@ void XPLMGetPluginInfo(XPLMPluginID inPlugin, char* outName, char* outFilePath, 
     bool known = inPlugin == info.id;
     const std::string empty;
     CopyTerminated(outName, simhost::kInfoBufferSize, known ? info.name : empty);
-    CopyTerminated(outFilePath, simhost::kInfoBufferSize, known ? info.modulePath : empty);
+    CopyTerminated(outFilePath, simhost::kInfoBufferSize,
+                   known ? simhost::detail::HandedOutPath(info.modulePath) : empty);
     CopyTerminated(outSignature, simhost::kInfoBufferSize, known ? info.signature : empty);
     CopyTerminated(outDescription, simhost::kInfoBufferSize, known ? info.description : empty);
 }
@@ -114,7 +115,8 @@ void XPLMGetNthAircraftModel(int inIndex, char* outFileName, char* outPath) {
     bool user = inIndex == XPLM_USER_AIRCRAFT;
     CopyTerminated(outFileName, simhost::kAircraftFileBufferSize,
                    user ? simhost::FileNameOf(path) : std::string());
-    CopyTerminated(outPath, simhost::kAircraftPathBufferSize, user ? path : std::string());
+    CopyTerminated(outPath, simhost::kAircraftPathBufferSize,
+                   user ? simhost::detail::HandedOutPath(path) : std::string());
 }
 
 void XPLMDebugString(const char* inString) {

@@ -12,6 +12,7 @@ void Reset() {
     detail::ResetWidgets();
     detail::ResetPluginInfo();
     detail::ResetPluginState();
+    detail::ResetFeatures();
     SetWidgetObserver(nullptr);
 }
 
@@ -22,6 +23,7 @@ void ForgetPlugin() {
         XPLMUnregisterFlightLoopCallback(loop.callback, loop.refcon);
     detail::ResetMenus();
     detail::ResetWidgets();
+    detail::ForgetPluginFeatures();
     detail::ResetPluginState();
 }
 

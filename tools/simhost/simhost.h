@@ -24,14 +24,14 @@ namespace simhost {
 // Forget every dataref, command, flight loop, menu, widget and setting.
 // Handles handed out before stay safe to use: they act like unknown ones until
 // the same name is added again, which brings the same handle back. No plugin
-// is started afterwards.
+// is started afterwards, native paths and every feature are off.
 void Reset();
 
 // What the simulator does when it unloads a plugin: its datarefs are
 // unregistered, its command handlers, flight loops, menus and widgets are
-// dropped without calling into it. Table datarefs, commands, the clock and
-// the plugin settings stay. Call it after XPluginStop and before unloading.
-// No plugin is started afterwards.
+// dropped without calling into it, and its features are switched off. Table
+// datarefs, commands, the clock and the plugin settings stay. Call it after
+// XPluginStop and before unloading. No plugin is started afterwards.
 void ForgetPlugin();
 
 // ---- A disabled plugin is never called ---------------------------------------
@@ -209,6 +209,22 @@ void SetPluginId(XPLMPluginID id);
 void SetModulePath(const std::string& path);
 // The user aircraft's .acf path reported by XPLMGetNthAircraftModel(0).
 void SetAircraftPath(const std::string& path);
+
+// SDK features: XPLMHasFeature knows "XPLM_USE_NATIVE_PATHS" and
+// "XPLM_USE_NATIVE_WIDGET_WINDOWS", both off until the plugin enables them;
+// XPLMEnableFeature ignores other names and XPLMIsFeatureEnabled reports 0
+// for them.
+//
+// A macOS host: until the plugin enables "XPLM_USE_NATIVE_PATHS", the paths
+// XPLMGetPluginInfo and XPLMGetNthAircraftModel hand out are legacy
+// colon-separated ones ("/Users/me/X-Plane 12/Aircraft/a.acf" becomes
+// "Macintosh HD:Users:me:X-Plane 12:Aircraft:a.acf"). Off by default and
+// after Reset(), as on the other hosts, which hand out native paths anyway.
+void SetLegacyPaths(bool on);
+// The legacy form of a native path: the boot volume "Macintosh HD" (or the
+// volume named under /Volumes/) and the path's parts joined by ':', with a
+// ':' inside a name shown as '/'. A relative path starts with ':'.
+std::string LegacyPath(const std::string& nativePath);
 
 int ReloadPluginsCount();
 // Lines given to XPLMDebugString.
