@@ -26,6 +26,10 @@ constexpr const char* kPluginDescription =
 // The simulator's identity buffers hold 256 bytes each.
 constexpr std::size_t kIdentityBuffer = 256;
 
+// Without it a macOS simulator hands out colon-separated legacy paths, in
+// which the plugin folder and the aircraft folder are never found.
+constexpr const char* kNativePathsFeature = "XPLM_USE_NATIVE_PATHS";
+
 void CopyIdentity(char* out, const char* text) {
     if (out == nullptr) return;
     std::strncpy(out, text, kIdentityBuffer - 1);
@@ -50,6 +54,7 @@ bool IsEarlyFlightLoad(int message) {
 
 PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescription) {
     Guarded("XPluginStart", [&] {
+        if (XPLMHasFeature(kNativePathsFeature)) XPLMEnableFeature(kNativePathsFeature, 1);
         CopyIdentity(outName, kPluginName);
         CopyIdentity(outSignature, kPluginSignature);
         CopyIdentity(outDescription, kPluginDescription);

@@ -2,8 +2,10 @@
 // serial ports, and what the window shows afterwards.
 #include <unistd.h>
 
+#include "XPLMPlugin.h"
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
+#include "config/board_tables.h"
 #include "host/host_state.h"
 #include "peers.h"
 #include "plugin_fixture.h"
@@ -38,6 +40,22 @@ TEST_F(PluginTest, PluginFolderIsFoundFromAModuleDirectlyInIt) {
     simhost::RunFrame();
     EXPECT_EQ(startup.foldername, folder.pluginFolder());
     EXPECT_EQ(settings.USBcountVar, 3);
+}
+
+// A macOS simulator hands out colon paths unless the plugin asks for native
+// ones. Only the first frame runs, so nothing is sent whatever was read.
+TEST_F(PluginTest, OnAMacHostConfigIniAndTheAircraftsDataCfgAreFound) {
+    folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\nUSB_DEVICE_COUNT = 3\n");
+    folder.WriteDataCfg("*1\n[I]\nD2 sim/lights/landing_lights_toggle\n");
+    simhost::SetLegacyPaths(true);
+    plugin.Start();
+    simhost::SetModulePath(folder.pluginFolder() + "/64/mac.xpl");
+    simhost::RunFrame();
+    EXPECT_EQ(XPLMIsFeatureEnabled("XPLM_USE_NATIVE_PATHS"), 1);
+    EXPECT_EQ(startup.foldername, folder.pluginFolder());
+    EXPECT_EQ(settings.USBcountVar, 3);
+    EXPECT_EQ(startup.filepath, folder.aircraftFolder() + "/data.cfg");
+    EXPECT_EQ(ArduinoConfigFile.size(), 1u);
 }
 
 TEST_F(PluginTest, AModuleNameOfAnotherLengthFallsBackToTheFixedFolder) {
