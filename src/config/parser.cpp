@@ -2,14 +2,14 @@
 
 #include <vector>
 
+#include "base/settings.h"
+#include "base/text.h"
 #include "config/board_tables.h"
 #include "config/directives.h"
 #include "config/inputs.h"
 #include "config/outputs.h"
 #include "config/parse_context.h"
 #include "config/status_line.h"
-#include "config/text.h"
-#include "host/host_state.h"
 #include "transport/lan.h"
 #include "transport/message.h"
 #include "transport/serial.h"

@@ -1,7 +1,7 @@
 #include "config/status_line.h"
 
-#include "host/host_state.h"
-#include "host/log.h"
+#include "base/log.h"
+#include "base/settings.h"
 #include "ui/status_window.h"
 
 namespace {

@@ -7,8 +7,10 @@
 #include "XPLMPlugin.h"
 #include "XPLMProcessing.h"
 #include "XPWidgets.h"
+#include "base/guard.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "custom/custom_refs.h"
-#include "host/guard.h"
 #include "host/host_state.h"
 #include "host/lifecycle.h"
 #include "host/plugin_menu.h"
@@ -42,7 +44,7 @@ XPLMDataRef FindFlightTimeDref() {
 bool IsEarlyFlightLoad(int message) {
     if (message != XPLM_MSG_AIRPORT_LOADED && message != XPLM_MSG_SCENERY_LOADED) return false;
     if (!settings.RESET_EVENTS) return false;
-    float flightTime = XPLMGetDataf(lifecycle.FlightTimeDref);
+    float flightTime = XPLMGetDataf(pluginState.FlightTimeDref);
     return flightTime < 5.0f;  // NaN is not below
 }
 
@@ -57,8 +59,8 @@ PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescript
             CreatePluginMenu();
             lifecycle.plugin_id = XPLMGetMyID();
         }
-        lifecycle.FlightTimeDref = FindFlightTimeDref();
-        lifecycle.FrameTimeDref = XPLMFindDataRef(kFrameTimeName);
+        pluginState.FlightTimeDref = FindFlightTimeDref();
+        pluginState.FrameTimeDref = XPLMFindDataRef(kFrameTimeName);
         InitiateCustom();
         if (lifecycle.FirstLaunch == 1) {
             XPLMRegisterFlightLoopCallback(FlightLoopInit, -1.0f, nullptr);
@@ -70,10 +72,9 @@ PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescript
 PLUGIN_API void XPluginStop(void) {
     Guarded("XPluginStop", [] {
         UnregisterCustomDrefs();
-        if (lifecycle.gMenuItem == 1) {
+        if (window.gMenuItem == 1) {
             XPDestroyWidget(window.InstructionsWidget, 1);
-            window = WindowState{};
-            lifecycle.gMenuItem = 0;
+            window = WindowState{};  // gMenuItem back to 0 with the rest
         }
         CloseTransports();
     });

@@ -4,11 +4,13 @@
 
 #include "XPLMProcessing.h"
 #include "XPStandardWidgets.h"
+#include "base/guard.h"
+#include "base/log.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "config/board_tables.h"
 #include "config/parser.h"
-#include "host/guard.h"
 #include "host/host_state.h"
-#include "host/log.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
 #include "transport/lan.h"
@@ -54,9 +56,9 @@ void ForgetLanState() {
 }
 
 void ForgetStartupPaths() {
-    startup.foldername.clear();
-    startup.filepath.clear();
-    std::memset(startup.cwd, 0, sizeof startup.cwd);
+    paths.foldername.clear();
+    paths.filepath.clear();
+    std::memset(paths.cwd, 0, sizeof paths.cwd);
 }
 
 void ForgetSerialPorts() {
@@ -88,7 +90,7 @@ void ResetPlugin() {
     msg = InboundMessage{};
     ForgetSerialPorts();
     window.message_line_number = 0;
-    lifecycle.PluginPaused = false;
+    pluginState.PluginPaused = false;
 
     InitializePlugin();
 }

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "base/log.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "config/board_tables.h"
-#include "config/text.h"
-#include "host/host_state.h"
-#include "host/log.h"
 #include "protocol/protocol_state.h"
 #include "transport/lan.h"
 #include "transport/message.h"

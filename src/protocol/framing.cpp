@@ -1,6 +1,6 @@
 #include "protocol/framing.h"
 
-#include "host/log.h"
+#include "base/log.h"
 #include "transport/message.h"
 #include "transport/serial.h"
 

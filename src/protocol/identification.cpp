@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/log.h"
+#include "base/text.h"
 #include "config/board_tables.h"
 #include "config/parser.h"
-#include "config/text.h"
-#include "host/log.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
 #include "protocol/upload.h"

@@ -1,10 +1,11 @@
 #include "protocol/main_cycle.h"
 
 #include "XPLMDataAccess.h"
+#include "base/guard.h"
+#include "base/log.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "custom/custom_values.h"
-#include "host/guard.h"
-#include "host/host_state.h"
-#include "host/log.h"
 #include "protocol/dispatch.h"
 #include "protocol/framing.h"
 #include "protocol/protocol_state.h"
@@ -78,12 +79,12 @@ void PostReceive() {
     PingTimer();
     ServeHeldInputs();
     UpdateCustomValues();
-    lifecycle.frametime = XPLMGetDataf(lifecycle.FrameTimeDref);
+    pluginState.frametime = XPLMGetDataf(pluginState.FrameTimeDref);
     SendBoardOutputs();
 }
 
 void RunCycle() {
-    if (lifecycle.PluginPaused) return;
+    if (pluginState.PluginPaused) return;
     if (settings.ScanTimeout > 0) ScanningStep();
     ReceiveLoop();
     PostReceive();

@@ -1,8 +1,8 @@
 #include "protocol/scanning.h"
 
+#include "base/log.h"
+#include "base/settings.h"
 #include "config/board_tables.h"
-#include "host/host_state.h"
-#include "host/log.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
 #include "transport/serial.h"

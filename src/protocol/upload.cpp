@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/log.h"
+#include "base/text.h"
 #include "config/board_tables.h"
-#include "config/text.h"
-#include "host/log.h"
 #include "protocol/protocol_state.h"
 #include "transport/lan.h"
 #include "transport/message.h"

@@ -1,7 +1,7 @@
 #include "simdata/ping.h"
 
+#include "base/log.h"
 #include "config/board_tables.h"
-#include "host/log.h"
 #include "protocol/protocol_state.h"
 #include "transport/lan.h"
 #include "transport/serial.h"

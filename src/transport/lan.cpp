@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "host/host_state.h"
+#include "base/settings.h"
 #include "transport/message.h"
 
 LanState lan;

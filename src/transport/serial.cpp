@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/log.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "config/board_tables.h"
-#include "config/text.h"
-#include "host/host_state.h"
-#include "host/log.h"
 #include "protocol/protocol_state.h"
 #include "transport/message.h"
 

@@ -2,7 +2,8 @@
 
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
-#include "host/host_state.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "host/lifecycle.h"
 
 WindowState window;
@@ -73,7 +74,7 @@ void CreateButtons(int L, int T) {
 
 void CreateInstructionsWidget(int left, int top, int width, int height) {
     const int L = left, T = top, R = left + width, B = top - height;
-    std::string title = "Kestrix v" + lifecycle.plugin_ver;
+    std::string title = "Kestrix v" + plugin_ver;
     window.InstructionsWidget =
         XPCreateWidget(L, T, R, B, 0, title.c_str(), 1, nullptr, xpWidgetClass_MainWindow);
     XPSetWidgetProperty(window.InstructionsWidget, xpProperty_MainWindowHasCloseBoxes, 1);

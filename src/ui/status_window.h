@@ -11,6 +11,7 @@
 inline constexpr int kStatusLines = 11;
 
 struct WindowState {
+    int gMenuItem = 0;  // 1 while the window exists
     XPWidgetID InstructionsWidget = nullptr;
     std::array<XPWidgetID, kStatusLines> InstructionsTextWidget{};
     std::vector<std::string> InstructionsText;        // texts of the 11 status lines

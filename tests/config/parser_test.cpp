@@ -4,8 +4,8 @@
 
 #include <random>
 
+#include "base/settings.h"
 #include "config/parse_report.h"
-#include "host/host_state.h"
 #include "parser_fixture.h"
 #include "transport/lan.h"
 #include "transport/message.h"

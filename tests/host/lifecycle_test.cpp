@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "XPLMPlugin.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "host/host_state.h"
 #include "host/lifecycle.h"
 #include "plugin_fixture.h"
@@ -145,9 +147,9 @@ TEST_F(PluginTest, FlightTimeGateReadsThePublishedDataref) {
     folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\n");
     plugin.Start();
     ASSERT_FALSE(simhost::HasDataRef("sim/time/total_flight_time"));
-    ASSERT_NE(lifecycle.FlightTimeDref, nullptr);
+    ASSERT_NE(pluginState.FlightTimeDref, nullptr);
     simhost::SetValue("sim/time/total_flight_time_sec", 300.0);
-    EXPECT_FLOAT_EQ(XPLMGetDataf(lifecycle.FlightTimeDref), 300.0f);
+    EXPECT_FLOAT_EQ(XPLMGetDataf(pluginState.FlightTimeDref), 300.0f);
 }
 
 // After XPluginDisable the closed descriptor numbers may be handed to someone
@@ -179,8 +181,8 @@ TEST_F(PluginTest, ResetRestoresDefaultsButKeepsBaudrateAndFrameTime) {
     StartAndInitialize();
     EXPECT_EQ(settings.Baudrate, 57600u);
     EXPECT_FALSE(settings.RESET_EVENTS);
-    lifecycle.frametime = 0.02f;
-    lifecycle.PluginPaused = true;
+    pluginState.frametime = 0.02f;
+    pluginState.PluginPaused = true;
 
     // Without USB_BAUD the earlier speed stays; everything else is default.
     folder.WriteConfig("IP_ADDRESS = 127.0.0.1\nSCANNING_TIMEOUT = 0\n");
@@ -189,6 +191,6 @@ TEST_F(PluginTest, ResetRestoresDefaultsButKeepsBaudrateAndFrameTime) {
     EXPECT_TRUE(settings.RESET_EVENTS);
     EXPECT_EQ(settings.UDP_PORT, 5080);
     EXPECT_EQ(settings.SpecifiedIP, "127.0.0.1");
-    EXPECT_FALSE(lifecycle.PluginPaused);
-    EXPECT_FLOAT_EQ(lifecycle.frametime, 0.02f);
+    EXPECT_FALSE(pluginState.PluginPaused);
+    EXPECT_FLOAT_EQ(pluginState.frametime, 0.02f);
 }

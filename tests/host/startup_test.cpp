@@ -4,7 +4,7 @@
 
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
-#include "host/host_state.h"
+#include "base/settings.h"
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "transport/lan.h"
@@ -27,7 +27,7 @@ intptr_t Property(XPWidgetID widget, int property) {
 TEST_F(PluginTest, PluginFolderIsFoundFromAModuleInA64Folder) {
     folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\nUSB_DEVICE_COUNT = 3\n");
     StartAndInitialize();
-    EXPECT_EQ(startup.foldername, folder.pluginFolder());
+    EXPECT_EQ(paths.foldername, folder.pluginFolder());
     EXPECT_EQ(settings.USBcountVar, 3);
 }
 
@@ -36,7 +36,7 @@ TEST_F(PluginTest, PluginFolderIsFoundFromAModuleDirectlyInIt) {
     plugin.Start();
     simhost::SetModulePath(folder.pluginFolder() + "/mac.xpl");
     simhost::RunFrame();
-    EXPECT_EQ(startup.foldername, folder.pluginFolder());
+    EXPECT_EQ(paths.foldername, folder.pluginFolder());
     EXPECT_EQ(settings.USBcountVar, 3);
 }
 
@@ -46,7 +46,7 @@ TEST_F(PluginTest, AModuleNameOfAnotherLengthFallsBackToTheFixedFolder) {
     plugin.Start();
     simhost::SetModulePath(folder.pluginFolder() + "/64/kestrix.xpl");
     simhost::RunFrame();
-    EXPECT_EQ(startup.foldername, folder.root() + "/Resources/plugins/Kestrix");
+    EXPECT_EQ(paths.foldername, folder.root() + "/Resources/plugins/Kestrix");
     EXPECT_EQ(settings.USBcountVar, 3) << "config.ini read from the fixed folder";
 }
 
@@ -57,7 +57,7 @@ TEST_F(PluginTest, WithNoConfigAnywhereTheDefaultsStayAndTheFixedFolderIsUsed) {
     plugin.Start();
     std::remove((folder.pluginFolder() + "/config.ini").c_str());
     simhost::RunFrame();
-    EXPECT_EQ(startup.foldername, elsewhere.path() + "/Resources/plugins/Kestrix");
+    EXPECT_EQ(paths.foldername, elsewhere.path() + "/Resources/plugins/Kestrix");
     EXPECT_EQ(settings.UDP_PORT, 5080);
     EXPECT_EQ(settings.ScanTimeout, 512);
 }

@@ -2,7 +2,8 @@
 #include "ui/status_window.h"
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
-#include "host/host_state.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "transport/lan.h"
@@ -83,7 +84,7 @@ TEST_F(WindowTest, PauseStopsTheCycleAndShowsTheNoticeUntilAReconnect) {
     SetStatusLine(0, "line zero");
     SetStatusLine(1, "1. LAN Kestrix Board #1");
     EXPECT_TRUE(simhost::PushButton(window.ToggleUSB));
-    EXPECT_TRUE(lifecycle.PluginPaused);
+    EXPECT_TRUE(pluginState.PluginPaused);
     EXPECT_EQ(W(window.InstructionsTextWidget[0]).descriptor, "line zero");
     EXPECT_EQ(W(window.InstructionsTextWidget[2]).descriptor, " <<< Kestrix Paused >>> ");
     EXPECT_EQ(W(window.InstructionsTextWidget[4]).descriptor,
@@ -94,10 +95,10 @@ TEST_F(WindowTest, PauseStopsTheCycleAndShowsTheNoticeUntilAReconnect) {
     EXPECT_EQ(window.InstructionsText[1], "1. LAN Kestrix Board #1") << "only the captions change";
 
     EXPECT_TRUE(simhost::PushButton(window.ToggleUSB));  // a second press does not resume
-    EXPECT_TRUE(lifecycle.PluginPaused);
+    EXPECT_TRUE(pluginState.PluginPaused);
 
     EXPECT_TRUE(simhost::PushButton(window.ReconnectButton));
-    EXPECT_FALSE(lifecycle.PluginPaused);
+    EXPECT_FALSE(pluginState.PluginPaused);
     for (int n = 0; n < 11; ++n) EXPECT_EQ(W(window.InstructionsTextWidget[n]).descriptor, "   ");
 }
 

@@ -1,8 +1,9 @@
 // Discovery and identification, end to end through the main cycle.
 #include <arpa/inet.h>
 
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "config/board_tables.h"
-#include "host/host_state.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
 #include "protocol_fixture.h"
@@ -246,7 +247,7 @@ TEST_F(ProtocolTest, PauseLeavesEverythingUnreadAndUnsent) {
     EXPECT_TRUE(board.ReceiveAll().empty());
     EXPECT_FLOAT_EQ(simhost::FindFlightLoop(MyFlightLoopCallback)->interval, 0.025f);
     simhost::PushButton(window.ReconnectButton);
-    EXPECT_FALSE(lifecycle.PluginPaused);
+    EXPECT_FALSE(pluginState.PluginPaused);
     board.SendToPlugin(NumberedIdentity(132, '1'), folder.port());
     RunCycles(1);
     EXPECT_EQ(Boards.size(), 1u);

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
+#include "base/settings.h"
 #include "config/board_tables.h"
-#include "host/host_state.h"
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "protocol/protocol_state.h"

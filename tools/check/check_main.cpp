@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "check_report.h"
 #include "config/board_tables.h"
 #include "config/load_config.h"
 #include "config/parser.h"
-#include "config/text.h"
 #include "simhost.h"
 
 namespace {
