@@ -29,6 +29,7 @@ constexpr const char* kFixedFolderName = "Kestrix";
 void PrepareStatusWindow() {
     if (window.gMenuItem == 0) {
         CreateInstructionsWidget(400, 612, 410, 445);
+        XPAddWidgetCallback(window.ReconnectButton, ReconnectButtonHandler);
         window.gMenuItem = 1;
     }
     BlankStatusLines();

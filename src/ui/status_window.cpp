@@ -4,7 +4,6 @@
 #include "XPWidgets.h"
 #include "base/plugin_state.h"
 #include "base/settings.h"
-#include "host/lifecycle.h"
 
 WindowState window;
 
@@ -83,7 +82,6 @@ void CreateInstructionsWidget(int left, int top, int width, int height) {
     CreateButtons(L, T);
     XPAddWidgetCallback(window.WindowCheckbox, ToggleWindow);
     XPAddWidgetCallback(window.ToggleUSB, ToggleUSBHandler);
-    XPAddWidgetCallback(window.ReconnectButton, ReconnectButtonHandler);
     XPAddWidgetCallback(window.InstructionsWidget, CloseWindowHandler);
 }
 

@@ -24,7 +24,8 @@ struct WindowState {
 
 extern WindowState window;
 
-// Builds the window (hidden) and stores its widget ids.
+// Builds the window (hidden) and stores its widget ids. The Reconnect
+// button's callback restarts the whole plugin, so the host attaches it.
 void CreateInstructionsWidget(int left, int top, int width, int height);
 
 // Sets status line n's text and caption; lines outside the window are ignored.
