@@ -10,11 +10,13 @@
 #include "base/guard.h"
 #include "base/plugin_state.h"
 #include "base/settings.h"
+#include "config/board_tables.h"
 #include "custom/custom_refs.h"
 #include "host/host_state.h"
 #include "host/lifecycle.h"
 #include "host/plugin_menu.h"
 #include "simdata/ping.h"
+#include "transport/serial.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -59,6 +61,9 @@ PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescript
             CreatePluginMenu();
             lifecycle.plugin_id = XPLMGetMyID();
         }
+        // The boards refer to serial ports by index; they follow a closed
+        // port's renumbering.
+        serial.onPortClosed = RenumberBoardsAfterPort;
         pluginState.FlightTimeDref = FindFlightTimeDref();
         pluginState.FrameTimeDref = XPLMFindDataRef(kFrameTimeName);
         InitiateCustom();

@@ -13,6 +13,7 @@
 #include "host/host_state.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
+#include "simdata/ping.h"
 #include "transport/lan.h"
 #include "transport/message.h"
 #include "transport/serial.h"
@@ -65,6 +66,8 @@ void ForgetSerialPorts() {
     serial.ports.clear();
     serial.SerialCurrent = 0;
     serial.nbytes = 0;
+    serial.max_cycles = 1;
+    serial.cycle = 1;
 }
 
 }  // namespace
@@ -86,6 +89,7 @@ void ResetPlugin() {
     defaultval = "0";
     RestoreSettingsKeepingBaudrate();
     cycleState = CycleState{};
+    ping = PingState{};
     discovery = DiscoveryState{};
     msg = InboundMessage{};
     ForgetSerialPorts();

@@ -47,12 +47,12 @@ void HandleMessage() {
 // source keeps its turn while it delivers messages, up to a bound, so a
 // flood can neither hold the simulator's frame nor starve the ports.
 void ReceiveLoop() {
-    cycleState.cycle = cycleState.max_cycles;
+    serial.cycle = serial.max_cycles;
     serial.SerialCurrent = 0;
     int deliveredThisTurn = 0;
-    while (cycleState.cycle > 0) {
+    while (serial.cycle > 0) {
         ClearMessage(msg);
-        if (cycleState.cycle == cycleState.max_cycles) {
+        if (serial.cycle == serial.max_cycles) {
             ReceiveLanDatagram();
         } else {
             SerialTurn();
@@ -62,16 +62,16 @@ void ReceiveLoop() {
             if (++deliveredThisTurn < kMaxMessagesPerSource) continue;
         }
         deliveredThisTurn = 0;
-        --cycleState.cycle;
+        --serial.cycle;
         if (msg.MessageIsSerial == 1) ++serial.SerialCurrent;
     }
 }
 
 void PingTimer() {
-    if (cycleState.PingTimeout > 100) {
+    if (ping.PingTimeout > 100) {
         PingInputs(0);
     } else {
-        ++cycleState.PingTimeout;
+        ++ping.PingTimeout;
     }
 }
 

@@ -8,7 +8,7 @@
 #include "base/log.h"
 #include "base/text.h"
 #include "config/board_tables.h"
-#include "protocol/protocol_state.h"
+#include "simdata/output_engine.h"
 #include "transport/lan.h"
 #include "transport/message.h"
 #include "transport/serial.h"

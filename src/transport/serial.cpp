@@ -12,8 +12,6 @@
 #include "base/log.h"
 #include "base/settings.h"
 #include "base/text.h"
-#include "config/board_tables.h"
-#include "protocol/protocol_state.h"
 #include "transport/message.h"
 
 SerialState serial;
@@ -70,7 +68,7 @@ void OpenScannedPort(const std::string& path) {
     port.ComPortName = path;
     ConfigurePort(port);
     serial.ports.push_back(std::move(port));
-    ++cycleState.max_cycles;
+    ++serial.max_cycles;
     Log("\nSerial port " + path + " opened");
 }
 
@@ -86,13 +84,6 @@ bool IsPortInUse(const SerialPort& port) {
         if (used == port.ComPortName) return true;
     }
     return false;
-}
-
-// Boards on later ports move down with their ports; LAN boards stay negative.
-void RenumberBoardsAfterPort(int closedIndex) {
-    for (Board& board : Boards) {
-        if (board.SerialIndex > closedIndex) --board.SerialIndex;
-    }
 }
 
 }  // namespace
@@ -179,12 +170,12 @@ void ClearUSB() {
             ++i;
             continue;
         }
-        RenumberBoardsAfterPort(static_cast<int>(i));
+        if (serial.onPortClosed) serial.onPortClosed(static_cast<int>(i));
         Log("\nClosing " + port.ComPortName);
         ClosePortDescriptor(port);
         serial.ports.erase(serial.ports.begin() + static_cast<std::ptrdiff_t>(i));
-        --cycleState.max_cycles;
-        --cycleState.cycle;
+        --serial.max_cycles;
+        --serial.cycle;
         serial.SerialCurrent = 0;
     }
 }

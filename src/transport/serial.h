@@ -22,11 +22,21 @@ struct SerialPort {
 // scan at a directory of links to pseudo-terminals to try virtual boards.
 std::string DefaultSerialDeviceDir();
 
+// Told the index of every port ClearUSB closes, before the later ports move
+// down, so that whatever refers to ports by index can follow them.
+using PortClosedListener = void (*)(int closedIndex);
+
 struct SerialState {
     std::vector<SerialPort> ports;
     std::vector<std::string> UsedUSB;  // device paths on which a board identified itself
     int SerialCurrent = 0;             // port whose turn it is in the receive loop
     int nbytes = 0;                    // descriptor returned by the latest open_port
+    // The main cycle's rotation over the transports: one turn for the LAN and
+    // one per open port, and the turns still to take in the current receive
+    // loop. Opening a port adds a turn; ClearUSB takes one per closed port.
+    int max_cycles = 1;
+    int cycle = 1;
+    PortClosedListener onPortClosed = nullptr;  // installed by the host
     std::string deviceDir =
         DefaultSerialDeviceDir();  // where the port scan looks, with a trailing slash
 };
@@ -49,8 +59,8 @@ bool IsSerialPortName(const std::string& name);
 // arrived into the port's buffer.
 void ReadSerialPort();
 
-// Closes every port not in use (unless USB_FIX), renumbering the boards'
-// ports and the rotation counters.
+// Closes every port not in use (unless USB_FIX), shortening the rotation and
+// telling onPortClosed each closed port's index.
 void ClearUSB();
 // Closes every descriptor in list order, once, leaving the tables as they are.
 void CloseAllSerialPorts();

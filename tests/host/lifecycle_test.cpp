@@ -14,6 +14,7 @@
 #include "plugin_fixture.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
+#include "simdata/ping.h"
 #include "transport/lan.h"
 
 using testing::HasSubstr;
@@ -126,9 +127,9 @@ TEST_F(PluginTest, EarlyAirportAndSceneryLoadsRequestInputsOnlyWhenAllowed) {
     simhost::SetFlightTimeRunning(false);
     auto requested = [&](int message, float flightTime) {
         simhost::SetValue("sim/time/total_flight_time_sec", flightTime);
-        cycleState.PingTimeout = 42;
+        ping.PingTimeout = 42;
         simhost::SendMessage(plugin.module(), message);
-        return cycleState.PingTimeout == 0;
+        return ping.PingTimeout == 0;
     };
     EXPECT_TRUE(requested(XPLM_MSG_AIRPORT_LOADED, 0.0f));
     EXPECT_TRUE(requested(XPLM_MSG_SCENERY_LOADED, 4.9f));

@@ -138,7 +138,7 @@ TEST_F(ProtocolTest, TheExpectedNumberOfUsbBoardsClosesTheOtherPortsAtOnce) {
     std::string upload = b.ReadExactly(61);
     ASSERT_EQ(serial.ports.size(), 1u);
     EXPECT_EQ(serial.ports[0].ComPortName, Dev("tty.usbmodemB"));
-    EXPECT_EQ(cycleState.max_cycles, 2);
+    EXPECT_EQ(serial.max_cycles, 2);
     EXPECT_EQ(Boards[0].SerialIndex, 0);
     EXPECT_EQ(upload.size(), 61u) << "the upload went to the port that identified itself";
 }

@@ -61,7 +61,7 @@ TEST_F(SerialTest, ScanOpensExactlyTheUsbSerialNames) {
     std::vector<std::string> expected = {Dev("cu.usb"), Dev("cu.usbmodem1421"),
                                          Dev("cu.wchusbserial10"), Dev("tty.usbmodem1421")};
     EXPECT_EQ(OpenedNames(), expected);
-    EXPECT_EQ(cycleState.max_cycles, 5);
+    EXPECT_EQ(serial.max_cycles, 5);
     EXPECT_THAT(log, HasSubstr("\nFound serial port: " + Dev("tty.usbserial-gone")));
     EXPECT_THAT(log, HasSubstr("open_port: Unable to open serial port - : "));
     EXPECT_THAT(log, HasSubstr("\nSerial port " + Dev("cu.usb") + " opened"));
@@ -167,7 +167,7 @@ TEST_F(SerialTest, ClearUSBClosesUnusedPortsAndRenumbersTheBoards) {
     c.LinkAs(Dev("tty.usbmodemC"));
     StartWith();
     ASSERT_EQ(serial.ports.size(), 3u);
-    EXPECT_EQ(cycleState.max_cycles, 4);
+    EXPECT_EQ(serial.max_cycles, 4);
     std::sort(
         serial.ports.begin(), serial.ports.end(),
         [](const SerialPort& x, const SerialPort& y) { return x.ComPortName < y.ComPortName; });
@@ -176,7 +176,7 @@ TEST_F(SerialTest, ClearUSBClosesUnusedPortsAndRenumbersTheBoards) {
     BuildBoardRows(0, 1);
     Boards[0].SerialIndex = 1;  // the board on port B
     BuildBoardRows(1, 2);       // a LAN board
-    cycleState.cycle = 4;
+    serial.cycle = 4;
 
     testing::internal::CaptureStderr();
     ClearUSB();
@@ -184,8 +184,8 @@ TEST_F(SerialTest, ClearUSBClosesUnusedPortsAndRenumbersTheBoards) {
     EXPECT_EQ(OpenedNames(), std::vector<std::string>{Dev("tty.usbmodemB")});
     EXPECT_EQ(Boards[0].SerialIndex, 0);
     EXPECT_EQ(Boards[1].SerialIndex, -1);
-    EXPECT_EQ(cycleState.max_cycles, 2);
-    EXPECT_EQ(cycleState.cycle, 2);
+    EXPECT_EQ(serial.max_cycles, 2);
+    EXPECT_EQ(serial.cycle, 2);
     EXPECT_EQ(serial.SerialCurrent, 0);
     EXPECT_EQ(fcntl(closedFirst, F_GETFD), -1) << "closed for real";
     EXPECT_THAT(log, HasSubstr("\nClearing unused serial ports"));
