@@ -64,6 +64,7 @@ PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescript
         // The boards refer to serial ports by index; they follow a closed
         // port's renumbering.
         serial.onPortClosed = RenumberBoardsAfterPort;
+        SetStatusLineSink(&WindowStatusLines());
         pluginState.FlightTimeDref = FindFlightTimeDref();
         pluginState.FrameTimeDref = XPLMFindDataRef(kFrameTimeName);
         InitiateCustom();

@@ -10,6 +10,7 @@
 #include "base/settings.h"
 #include "config/board_tables.h"
 #include "config/parser.h"
+#include "config/status_line.h"
 #include "host/host_state.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
@@ -93,7 +94,7 @@ void ResetPlugin() {
     discovery = DiscoveryState{};
     msg = InboundMessage{};
     ForgetSerialPorts();
-    window.message_line_number = 0;
+    message_line_number = 0;
     pluginState.PluginPaused = false;
 
     InitializePlugin();

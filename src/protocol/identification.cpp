@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "config/board_tables.h"
 #include "config/parser.h"
+#include "config/status_line.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
 #include "protocol/upload.h"
@@ -18,6 +19,10 @@
 #include "ui/status_window.h"
 
 namespace {
+
+MessageSource CurrentSource() {
+    return msg.MessageIsSerial == 1 ? SerialSource(serial.SerialCurrent) : LanSource(lan.serv_addr);
+}
 
 // Identification of a self-configuring board: its whole configuration.
 constexpr std::size_t kLongestNumberedIdentity = 9;
@@ -40,7 +45,7 @@ void SendIdReply(int b) {
 
 void ConfigureSelfConfiguringBoard(std::string text, int b) {
     if (!StartsWith(text, "[")) text = "[O]\n" + text;
-    ReadConfigFile(text, static_cast<std::size_t>(b), 0);
+    ReadConfigFile(text, static_cast<std::size_t>(b), 0, CurrentSource());
     SendIdReply(b);
 }
 
@@ -52,7 +57,7 @@ bool AlreadyWarned(int b) {
 // The warning takes the next status line; it is shown once per board index.
 void WarnWrongVersion(int b, unsigned version) {
     if (AlreadyWarned(b)) return;
-    int n = ++window.message_line_number;
+    int n = ++message_line_number;
     std::string line = "   ";
     if (n - 2 >= 0) line += Decimal(n - 2) + ". ";  // a negative number means nothing
     line += "Wrong library version - ";
@@ -71,7 +76,7 @@ void ConfigureNumberedBoard(const std::string& identity, int b, unsigned number)
     auto section = std::find(ArduinoID.begin(), ArduinoID.end(), number);
     std::string text;
     if (section != ArduinoID.end()) text = ArduinoConfigFile.at(section - ArduinoID.begin());
-    ReadConfigFile(text, static_cast<std::size_t>(b), number);
+    ReadConfigFile(text, static_cast<std::size_t>(b), number, CurrentSource());
     SendConfig(static_cast<unsigned>(msg.MessageIsSerial), static_cast<unsigned>(b));
 }
 

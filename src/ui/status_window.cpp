@@ -109,3 +109,18 @@ void BlankStatusLines() {
 void ShowStatusWindow() {
     if (window.InstructionsWidget) XPShowWidget(window.InstructionsWidget);
 }
+
+namespace {
+
+class WindowSink : public StatusLineSink {
+  public:
+    void SetStatusLine(int n, const std::string& text) override { ::SetStatusLine(n, text); }
+    void ShowStatusWindow() override { ::ShowStatusWindow(); }
+};
+
+}  // namespace
+
+StatusLineSink& WindowStatusLines() {
+    static WindowSink sink;
+    return sink;
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "XPWidgetDefs.h"
+#include "config/status_sink.h"
 
 inline constexpr int kStatusLines = 11;
 
@@ -19,7 +20,6 @@ struct WindowState {
     XPWidgetID WindowCheckbox = nullptr;
     XPWidgetID ToggleUSB = nullptr;  // the PAUSE button
     XPWidgetID ReconnectButton = nullptr;
-    int message_line_number = 0;  // status line last written for a board
 };
 
 extern WindowState window;
@@ -36,6 +36,10 @@ std::string StatusLine(int n);
 void BlankStatusLines();
 // Shows the window if it exists.
 void ShowStatusWindow();
+
+// The window as the parser's status-line sink: the lines above, and showing
+// the window.
+StatusLineSink& WindowStatusLines();
 
 // Widget callbacks.
 int CloseWindowHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,

@@ -6,7 +6,6 @@
 #include "config/load_config.h"
 #include "parser_fixture.h"
 #include "test_env.h"
-#include "ui/status_window.h"
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -42,7 +41,7 @@ class LoadConfigTest : public ParserTest {
         Load();
         ASSERT_THAT(ArduinoID, ElementsAre(1u, 2u));
         ObserveNotes();
-        ReadConfigFile(ArduinoConfigFile.at(k), 0, ArduinoID.at(k));
+        ReadConfigFile(ArduinoConfigFile.at(k), 0, ArduinoID.at(k), MessageSource{});
         for (const ParseNote& note : notes) {
             ADD_FAILURE() << "line " << note.line << " " << NoteKindName(note.kind) << ": "
                           << note.reason << "\n  " << note.text;

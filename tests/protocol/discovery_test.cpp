@@ -4,6 +4,7 @@
 #include "base/plugin_state.h"
 #include "base/settings.h"
 #include "config/board_tables.h"
+#include "config/status_line.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
 #include "protocol_fixture.h"
@@ -146,14 +147,14 @@ TEST_F(ProtocolTest, TheExpectedNumberOfUsbBoardsClosesTheOtherPortsAtOnce) {
 TEST_F(ProtocolTest, WrongLibraryVersionsAreRefusedWithAStatusLineShownOnce) {
     testenv::UdpPeer old("127.0.0.40", folder.port());
     StartPlugin();
-    window.message_line_number = 2;  // two board lines already shown
+    message_line_number = 2;  // two board lines already shown
     old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
     RunCycles(1);
     EXPECT_EQ(StatusLine(3), "   1. Wrong library version - 1.30 (req. min. 1.31)");
     EXPECT_TRUE(Boards.empty()) << "no configuration read";
     old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
     RunCycles(1);
-    EXPECT_EQ(window.message_line_number, 3) << "the warning is shown once";
+    EXPECT_EQ(message_line_number, 3) << "the warning is shown once";
     EXPECT_TRUE(old.ReceiveAll().size() <= 1) << "nothing but maybe the sweep's request";
 }
 
@@ -165,7 +166,7 @@ TEST_F(ProtocolTest, VersionBoundsAndTheVersionTextOfVeryOldBoards) {
     newest.SendToPlugin(NumberedIdentity(139, '1'), folder.port());
     RunCycles(1);
     EXPECT_EQ(Boards.size(), 1u) << "1.39 is accepted";
-    window.message_line_number = 4;
+    message_line_number = 4;
     ancient.SendToPlugin(NumberedIdentity(100, '1'), folder.port());
     RunCycles(1);
     EXPECT_EQ(StatusLine(5), "   3. Wrong library version - (req. min. 1.31)");
@@ -218,7 +219,7 @@ TEST_F(ProtocolTest, ScanningEndsTheGivenNumberOfCyclesAfterTheFirstBoard) {
     EXPECT_THAT(log, HasSubstr("\nClosing " + Dev("tty.usbmodemUnused")));
     EXPECT_THAT(log, HasSubstr("\nScanning stopped. "));
     EXPECT_TRUE(serial.ports.empty());
-    EXPECT_EQ(StatusLine(window.message_line_number + 1), "   ");
+    EXPECT_EQ(StatusLine(message_line_number + 1), "   ");
     int sweepPosition = cycleState.Next;
     RunCycles(3);
     EXPECT_EQ(cycleState.Next, sweepPosition) << "no more discovery";
@@ -228,7 +229,7 @@ TEST_F(ProtocolTest, TheSpinnerTurnsOnTheScanningLine) {
     StartPlugin();
     std::string marks;
     for (int i = 0; i < 5; ++i) {
-        marks += StatusLine(window.message_line_number + 1)[1];
+        marks += StatusLine(message_line_number + 1)[1];
         RunCycles(1);
     }
     EXPECT_EQ(marks, "|/-\\|");

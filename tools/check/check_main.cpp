@@ -151,7 +151,7 @@ int CheckSection(std::size_t k, const SectionLines& section, const std::vector<s
     });
     {
         QuietLog quiet(keepLog);
-        ReadConfigFile(ArduinoConfigFile[k], k, ArduinoID[k]);
+        ReadConfigFile(ArduinoConfigFile[k], k, ArduinoID[k], MessageSource{});
     }
     SetParseObserver(nullptr);
     std::cout << "\nBoard " << FileText(file, section.header) << " (line " << section.header
