@@ -14,9 +14,9 @@
 #include "host/host_state.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
+#include "protocol/receive.h"
 #include "simdata/ping.h"
 #include "transport/lan.h"
-#include "transport/message.h"
 #include "transport/serial.h"
 #include "ui/status_window.h"
 

@@ -13,26 +13,22 @@
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
 #include "protocol/upload.h"
+#include "simdata/mode_message.h"
 #include "transport/lan.h"
-#include "transport/message.h"
 #include "transport/serial.h"
 #include "ui/status_window.h"
 
 namespace {
 
-MessageSource CurrentSource() {
-    return msg.MessageIsSerial == 1 ? SerialSource(serial.SerialCurrent) : LanSource(lan.serv_addr);
-}
-
 // Identification of a self-configuring board: its whole configuration.
 constexpr std::size_t kLongestNumberedIdentity = 9;
 constexpr std::size_t kIdReplySize = 7;
 
-void SendIdReply(int b) {
+void SendIdReply(const MessageSource& source, int b) {
     uint8_t reply[kIdReplySize] = {'~', 0, 0, 0, 0, 0, static_cast<uint8_t>(b + 1)};
     int n = -1;
-    if (msg.MessageIsSerial == 1) {
-        SerialPort& port = serial.ports.at(serial.SerialCurrent);
+    if (source.isSerial) {
+        SerialPort& port = serial.ports.at(source.port);
         n = Send_USB(port.comport, reply, sizeof reply);
         port.SerialBuffer.clear();
         // Unread input only: unsent output would be the reply itself.
@@ -43,10 +39,10 @@ void SendIdReply(int b) {
     if (n != 0) Log("\nID sent: " + Decimal(b + 1));
 }
 
-void ConfigureSelfConfiguringBoard(std::string text, int b) {
+void ConfigureSelfConfiguringBoard(std::string text, int b, const MessageSource& source) {
     if (!StartsWith(text, "[")) text = "[O]\n" + text;
-    ReadConfigFile(text, static_cast<std::size_t>(b), 0, CurrentSource());
-    SendIdReply(b);
+    ReadConfigFile(text, static_cast<std::size_t>(b), 0, source);
+    SendIdReply(source, b);
 }
 
 bool AlreadyWarned(int b) {
@@ -67,7 +63,8 @@ void WarnWrongVersion(int b, unsigned version) {
     discovery.wrong_versions.push_back(static_cast<unsigned>(b));
 }
 
-void ConfigureNumberedBoard(const std::string& identity, int b, unsigned number) {
+void ConfigureNumberedBoard(const std::string& identity, int b, unsigned number,
+                            const MessageSource& source) {
     unsigned version = static_cast<uint8_t>(identity[1]);
     if (version < lib_ver || version >= max_lib_ver) {
         WarnWrongVersion(b, version);
@@ -76,8 +73,8 @@ void ConfigureNumberedBoard(const std::string& identity, int b, unsigned number)
     auto section = std::find(ArduinoID.begin(), ArduinoID.end(), number);
     std::string text;
     if (section != ArduinoID.end()) text = ArduinoConfigFile.at(section - ArduinoID.begin());
-    ReadConfigFile(text, static_cast<std::size_t>(b), number, CurrentSource());
-    SendConfig(static_cast<unsigned>(msg.MessageIsSerial), static_cast<unsigned>(b));
+    ReadConfigFile(text, static_cast<std::size_t>(b), number, source);
+    SendConfig(source, static_cast<unsigned>(b));
 }
 
 }  // namespace
@@ -87,17 +84,17 @@ std::string VersionText(unsigned version) {
     return digits.substr(0, 1) + "." + digits.substr(1);
 }
 
-void HandleIdentification(const std::string& message) {
+void HandleIdentification(const std::string& message, MessageSource& source) {
     const std::string identity = message.substr(1);
-    int b = ConnectionExists(true);
+    int b = ConnectionExists(source, true);
     if (b < 0) return;
     // A source whose index another source's board took (it first sent an
     // identification that configured nothing) gets a board of its own.
-    if (static_cast<std::size_t>(b) < Boards.size() && !SourceOwnsBoard(b)) {
-        b = ReassignSourceIndex();
+    if (static_cast<std::size_t>(b) < Boards.size() && !SourceOwnsBoard(b, source)) {
+        b = ReassignSourceIndex(source);
     }
     if (identity.size() > kLongestNumberedIdentity) {
-        ConfigureSelfConfiguringBoard(identity, b);
+        ConfigureSelfConfiguringBoard(identity, b, source);
         return;
     }
     // A numbered board names itself with one digit; anything else names no
@@ -105,10 +102,10 @@ void HandleIdentification(const std::string& message) {
     if (!StartsWith(identity, "A") || !std::isdigit(static_cast<unsigned char>(identity[2]))) {
         return;
     }
-    ConfigureNumberedBoard(identity, b, static_cast<unsigned>(identity[2] - '0'));
+    ConfigureNumberedBoard(identity, b, static_cast<unsigned>(identity[2] - '0'), source);
 }
 
-void OutputsOn(unsigned b) {
+void OutputsOn(unsigned b, const MessageSource& source) {
     Board& board = Boards.at(b);
     board.AllowPing = true;
     board.AllowOutput = true;
@@ -117,7 +114,7 @@ void OutputsOn(unsigned b) {
         const std::vector<std::string>& line = board.OutputModeLed[m];
         std::vector<std::string> parts = SplitBy(line.size() > 1 ? line[1] : "", '=');
         unsigned mode = parts.size() >= 2 ? NumberOrZero<unsigned>(parts[1]) : 0;
-        SendMode(b, static_cast<unsigned>(m), 1, mode);
+        SendMode(source, b, static_cast<unsigned>(m), 1, mode);
     }
 }
 

@@ -7,12 +7,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "base/log.h"
 #include "base/settings.h"
 #include "base/text.h"
-#include "transport/message.h"
+#include "transport/reply.h"
 
 SerialState serial;
 uint8_t recs_usb[kSerialReadSize];
@@ -140,21 +139,13 @@ int ScanSerialPorts() {
     return opened;
 }
 
-void ReadSerialPort() {
-    msg.MessageIsSerial = 1;
-    int p = serial.SerialCurrent;
-    if (p < 0 || static_cast<std::size_t>(p) >= serial.ports.size()) return;
-    SerialPort& port = serial.ports[p];
+std::size_t ReadSerialPort(int p) {
+    if (p < 0 || static_cast<std::size_t>(p) >= serial.ports.size()) return 0;
+    const int fd = serial.ports[p].comport;
     int waiting = 0;
-    if (ioctl(port.comport, FIONREAD, &waiting) < 0) waiting = 0;
-    msg.recsize = waiting;
-    if (waiting <= 0) return;
-    ssize_t got = read(port.comport, recs_usb, sizeof recs_usb);
-    msg.recsize = static_cast<int>(got);
-    if (got <= 0) return;
-    // A zero byte ends what this read contributes.
-    const char* bytes = reinterpret_cast<const char*>(recs_usb);
-    port.SerialBuffer.append(bytes, strnlen(bytes, static_cast<std::size_t>(got)));
+    if (ioctl(fd, FIONREAD, &waiting) < 0 || waiting <= 0) return 0;
+    ssize_t got = read(fd, recs_usb, sizeof recs_usb);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 void ClearUSB() {

@@ -55,9 +55,10 @@ int ScanSerialPorts();
 // Whether a directory entry's name looks like a USB serial device.
 bool IsSerialPortName(const std::string& name);
 
-// One serial turn of the receive loop for port SerialCurrent: reads what has
-// arrived into the port's buffer.
-void ReadSerialPort();
+// The read of one serial turn of the receive loop: takes what port p has
+// received, at most kSerialReadSize bytes, into recs_usb. Returns the number
+// of bytes read, 0 when nothing is waiting (or p is no open port).
+std::size_t ReadSerialPort(int p);
 
 // Closes every port not in use (unless USB_FIX), shortening the rotation and
 // telling onPortClosed each closed port's index.

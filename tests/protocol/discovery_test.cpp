@@ -16,9 +16,7 @@ using testing::HasSubstr;
 
 namespace {
 
-// The address the sweep called last. (On loopback every address is this
-// machine, so the plugin receives its own requests to hosts where nobody
-// listens, and serv_addr shows their sender rather than the host called.)
+// The address the sweep called last: discovery leaves it in My_IP_str.
 std::string CalledHost() {
     return lan.My_IP_str;
 }
