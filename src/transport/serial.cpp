@@ -112,7 +112,7 @@ bool IsSerialPortName(const std::string& name) {
 int open_port(const std::string& path) {
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        perror("open_port: Unable to open serial port - ");
+        LogSystemError("open_port: Unable to open serial port - ");
         return -1;
     }
     fcntl(fd, F_SETFL, O_NONBLOCK);

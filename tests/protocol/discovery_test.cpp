@@ -5,6 +5,7 @@
 #include "base/settings.h"
 #include "config/board_tables.h"
 #include "config/status_line.h"
+#include "config/status_sink.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
 #include "protocol_fixture.h"
@@ -284,4 +285,39 @@ TEST_F(ProtocolTest, ASourceRegisteredWithoutABoardNeverReachesAnotherBoard) {
     ASSERT_TRUE(stray.Receive(&upload));
     ASSERT_EQ(upload.size(), 61u);
     EXPECT_EQ(upload[60], 2);
+}
+
+// A fault while one message is handled abandons that message only; the user
+// finds it in Log.txt, and the next message of the same cycle is handled.
+TEST_F(ProtocolTest, AFaultInOneMessageIsLoggedAndAbandonsThatMessageOnly) {
+    struct FailingOnce : StatusLineSink {
+        void SetStatusLine(int, const std::string&) override {
+            if (!failed) {
+                failed = true;
+                throw std::runtime_error("status line fault");
+            }
+        }
+        void ShowStatusWindow() override {}
+        bool failed = false;
+    } sink;
+    testenv::UdpPeer first("127.0.0.80", folder.port());
+    testenv::UdpPeer second("127.0.0.81", folder.port());
+    StartPlugin("SCANNING_TIMEOUT = 0\n");
+    SetStatusLineSink(&sink);
+    first.SendToPlugin(NumberedIdentity(132, '1'), folder.port());
+    second.SendToPlugin(NumberedIdentity(132, '2'), folder.port());
+    const std::size_t logged = simhost::DebugStrings().size();
+    testing::internal::CaptureStderr();
+    RunCycles(1);
+    std::string log = testing::internal::GetCapturedStderr();
+    SetStatusLineSink(nullptr);
+    EXPECT_THAT(log, HasSubstr("\nKestrix: inbound message abandoned: status line fault"));
+    std::vector<std::string> debug = simhost::DebugStrings();
+    EXPECT_THAT(
+        std::vector<std::string>(debug.begin() + static_cast<std::ptrdiff_t>(logged), debug.end()),
+        testing::Contains("Kestrix: inbound message abandoned: status line fault\n"));
+    EXPECT_TRUE(first.ReceiveAll().empty()) << "the abandoned identification got no upload";
+    std::string upload;
+    ASSERT_TRUE(second.Receive(&upload));
+    EXPECT_EQ(upload.size(), 61u);
 }
