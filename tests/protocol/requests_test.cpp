@@ -124,3 +124,25 @@ TEST_F(RequestsTest, AFloodOfDatagramsCannotHoldACycleNorStarveTheSerialPorts) {
     EXPECT_GT(firstCycle + later, static_cast<std::size_t>(kMaxMessagesPerSource))
         << "the socket must have queued more than one cycle's worth for this to test anything";
 }
+
+// Keep-alives of other devices (empty datagrams, or ones that begin with a
+// zero byte) are dropped without ending the LAN's turn, and count against
+// the per-source bound like any datagram.
+TEST_F(RequestsTest, EmptyAndZeroLeadingDatagramsNeitherEndTheTurnNorEscapeTheBound) {
+    ConnectBoard();
+    testenv::UdpPeer keepAlive("127.0.0.21", folder.port());
+    for (int i = 0; i < 20; ++i) {
+        keepAlive.SendToPlugin(i % 2 ? "" : std::string("\0ping", 5), folder.port());
+        board.SendToPlugin("~n", folder.port());
+    }
+    RunCycles(1);
+    EXPECT_EQ(board.ReceiveAll().size(), 20u) << "every request answered in the same cycle";
+
+    testenv::EnlargeSocketBuffer(lan.sock);
+    for (int i = 0; i < kMaxMessagesPerSource; ++i) keepAlive.SendToPlugin("", folder.port());
+    board.SendToPlugin("~n", folder.port());
+    RunCycles(1);
+    EXPECT_TRUE(board.ReceiveAll().empty()) << "the bound ended the turn before the request";
+    RunCycles(1);
+    EXPECT_EQ(board.ReceiveAll().size(), 1u);
+}
