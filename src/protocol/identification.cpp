@@ -93,6 +93,11 @@ void HandleIdentification(const std::string& message, MessageSource& source) {
     if (static_cast<std::size_t>(b) < Boards.size() && !SourceOwnsBoard(b, source)) {
         b = ReassignSourceIndex(source);
     }
+    // A LAN board that restarted may send from another source port: it is
+    // reached where its latest identification came from.
+    if (!source.isSerial && static_cast<std::size_t>(b) < Boards.size()) {
+        Boards[b].UdpIP = source.sender;
+    }
     if (identity.size() > kLongestNumberedIdentity) {
         ConfigureSelfConfiguringBoard(identity, b, source);
         return;

@@ -321,3 +321,30 @@ TEST_F(ProtocolTest, AFaultInOneMessageIsLoggedAndAbandonsThatMessageOnly) {
     ASSERT_TRUE(second.Receive(&upload));
     EXPECT_EQ(upload.size(), 61u);
 }
+
+// A board that restarts may send from another source port; its upload or ID
+// reply must follow it there, for numbered boards and panels alike.
+TEST_F(ProtocolTest, ABoardBackOnANewSourcePortIsAnsweredThere) {
+    StartPlugin("SCANNING_TIMEOUT = 0\n");
+    const struct {
+        const char* host;
+        std::string identity;
+        std::size_t answer;
+    } boards[] = {{"127.0.0.90", NumberedIdentity(132, '1'), 61},
+                  {"127.0.0.91", "|13L 0 sim/cockpit2/annunciators/master_caution", 7}};
+    for (std::size_t k = 0; k < 2; ++k) {
+        testenv::UdpPeer before(boards[k].host, folder.port());
+        before.SendToPlugin(boards[k].identity, folder.port());
+        std::string answer;
+        ASSERT_TRUE(CyclesUntilReceived(before, &answer));
+        EXPECT_EQ(answer.size(), boards[k].answer);
+
+        testenv::UdpPeer after(boards[k].host, testenv::FreeUdpPort());
+        after.SendToPlugin(boards[k].identity, folder.port());
+        ASSERT_TRUE(CyclesUntilReceived(after, &answer)) << boards[k].host;
+        EXPECT_EQ(answer.size(), boards[k].answer);
+        EXPECT_TRUE(before.ReceiveAll().empty()) << "nothing to the old port";
+        EXPECT_EQ(ntohs(Boards.at(k).UdpIP.sin_port), after.port());
+    }
+    EXPECT_EQ(Boards.size(), 2u) << "each board kept its index";
+}
