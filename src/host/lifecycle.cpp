@@ -74,6 +74,9 @@ void ForgetSerialPorts() {
 }  // namespace
 
 void ResetPlugin() {
+    // Before the first frame nothing is open yet and the startup sequence is
+    // still to come: a reset now would only open everything twice.
+    if (lifecycle.FirstLaunch == 1) return;
     // The hosts known so far get the one-shot requests after the restart.
     lan.TempLAN = lan.UsedAddr;
     Log("\n\nKestrix reconnecting...");

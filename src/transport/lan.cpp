@@ -20,6 +20,7 @@ int Send_LAN(const void* buf, std::size_t len, sockaddr_in addr) {
 }
 
 void CreateLanSocket() {
+    if (lan.sock >= 0) return;  // never overwrite (and leak) an open socket
     lan.sock = socket(AF_INET, SOCK_DGRAM, 0);
     // Programs the simulator may start must not inherit the socket.
     if (lan.sock >= 0) fcntl(lan.sock, F_SETFD, FD_CLOEXEC);

@@ -36,7 +36,7 @@ extern uint8_t recs[kLanBufferSize];
 // Sends exactly len bytes as one datagram; stores and returns the count or -1.
 int Send_LAN(const void* buf, std::size_t len, sockaddr_in addr);
 
-// Creates the socket (first half of opening).
+// Creates the socket (first half of opening), unless one is open.
 void CreateLanSocket();
 // Options, non-blocking mode and bind to UDP_PORT on all addresses.
 void BindLanSocket();

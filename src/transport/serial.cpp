@@ -57,7 +57,15 @@ void ConfigurePort(SerialPort& port) {
     tcsetattr(port.comport, TCSANOW, &options);
 }
 
+bool IsPortOpen(const std::string& path) {
+    for (const SerialPort& port : serial.ports) {
+        if (port.ComPortName == path && port.comport >= 0) return true;
+    }
+    return false;
+}
+
 void OpenScannedPort(const std::string& path) {
+    if (IsPortOpen(path)) return;  // never open a port twice
     Log("\nFound serial port: " + path);
     int fd = open_port(path);
     serial.nbytes = fd;

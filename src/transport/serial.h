@@ -49,8 +49,8 @@ extern uint8_t recs_usb[kSerialReadSize];
 int open_port(const std::string& path);
 int Send_USB(int fd, const void* buf, std::size_t len);
 
-// Scans deviceDir and opens every matching port; returns the number opened,
-// or -1 when the directory cannot be read.
+// Scans deviceDir and opens every matching port not open yet; returns the
+// number opened, or -1 when the directory cannot be read.
 int ScanSerialPorts();
 // Whether a directory entry's name looks like a USB serial device.
 bool IsSerialPortName(const std::string& name);

@@ -11,11 +11,13 @@
 #include "base/settings.h"
 #include "host/host_state.h"
 #include "host/lifecycle.h"
+#include "peers.h"
 #include "plugin_fixture.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
 #include "simdata/ping.h"
 #include "transport/lan.h"
+#include "transport/serial.h"
 
 using testing::HasSubstr;
 
@@ -194,4 +196,22 @@ TEST_F(PluginTest, ResetRestoresDefaultsButKeepsBaudrateAndFrameTime) {
     EXPECT_EQ(settings.SpecifiedIP, "127.0.0.1");
     EXPECT_FALSE(pluginState.PluginPaused);
     EXPECT_FLOAT_EQ(pluginState.frametime, 0.02f);
+}
+
+// "Reconnect" before the first frame: the start that follows does it all,
+// once: one socket, each port opened once, one discovery request per port.
+TEST_F(PluginTest, AReconnectBeforeTheFirstFrameLeavesEverythingToTheStart) {
+    testenv::PseudoTerminal board;
+    board.LinkAs(folder.deviceDir() + "tty.usbmodem1");
+    folder.WriteSafeConfig();
+    const int before = testenv::OpenDescriptorCount();
+    plugin.Start();
+    EXPECT_TRUE(simhost::ChooseMenuItem("Kestrix", "Reconnect"));
+    simhost::SetFramePeriod(0.025);
+    simhost::RunFrame();  // the start
+    EXPECT_EQ(testenv::OpenDescriptorCount(), before + 2) << "one socket and one port";
+    EXPECT_EQ(serial.ports.size(), 1u);
+    EXPECT_EQ(serial.max_cycles, 2);
+    simhost::RunFor(1.1);  // the first main cycle sends the one-shot requests
+    EXPECT_EQ(board.Read(), "XP");
 }

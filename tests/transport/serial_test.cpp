@@ -10,6 +10,7 @@
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "protocol/protocol_state.h"
+#include "transport/lan.h"
 #include "transport/reply.h"
 #include "transport/serial.h"
 
@@ -207,4 +208,20 @@ TEST_F(SerialTest, UsbFixKeepsEveryPortButAResetStillClosesThem) {
     EXPECT_EQ(serial.ports.size(), 1u) << "reopened by the startup sequence";
     EXPECT_TRUE(settings.USB_FIX) << "read again from config.ini";
     (void)before;
+}
+
+// Opening again while open must not overwrite (and so leak) a descriptor.
+TEST_F(SerialTest, OpeningAgainKeepsTheOpenSocketAndPorts) {
+    testenv::PseudoTerminal a;
+    a.LinkAs(Dev("tty.usbmodemA"));
+    StartWith();
+    const int sock = lan.sock, port = serial.ports.at(0).comport;
+    const int open = testenv::OpenDescriptorCount();
+    CreateLanSocket();
+    EXPECT_EQ(ScanSerialPorts(), 0);
+    EXPECT_EQ(lan.sock, sock);
+    ASSERT_EQ(serial.ports.size(), 1u);
+    EXPECT_EQ(serial.ports[0].comport, port);
+    EXPECT_EQ(serial.max_cycles, 2);
+    EXPECT_EQ(testenv::OpenDescriptorCount(), open);
 }
