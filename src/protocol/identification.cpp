@@ -63,13 +63,22 @@ void WarnWrongVersion(int b, unsigned version) {
     discovery.wrong_versions.push_back(static_cast<unsigned>(b));
 }
 
-void ConfigureNumberedBoard(const std::string& identity, int b, unsigned number,
-                            const MessageSource& source) {
-    unsigned version = static_cast<uint8_t>(identity[1]);
-    if (version < lib_ver || version >= max_lib_ver) {
-        WarnWrongVersion(b, version);
-        return;
-    }
+unsigned VersionOf(const std::string& identity) {
+    return static_cast<uint8_t>(identity[1]);
+}
+
+bool IsRefusedVersion(unsigned version) {
+    return version < lib_ver || version >= max_lib_ver;
+}
+
+// A numbered board names itself with "A", its version byte and one digit;
+// anything else names no section and is left unconfigured, like a message
+// of neither form.
+bool IsNumberedIdentity(const std::string& identity) {
+    return StartsWith(identity, "A") && std::isdigit(static_cast<unsigned char>(identity[2]));
+}
+
+void ConfigureNumberedBoard(int b, unsigned number, const MessageSource& source) {
     auto section = std::find(ArduinoID.begin(), ArduinoID.end(), number);
     std::string text;
     if (section != ArduinoID.end()) text = ArduinoConfigFile.at(section - ArduinoID.begin());
@@ -88,26 +97,27 @@ void HandleIdentification(const std::string& message, MessageSource& source) {
     const std::string identity = message.substr(1);
     int b = ConnectionExists(source, true);
     if (b < 0) return;
-    // A source whose index another source's board took (it first sent an
-    // identification that configured nothing) gets a board of its own.
-    if (static_cast<std::size_t>(b) < Boards.size() && !SourceOwnsBoard(b, source)) {
-        b = ReassignSourceIndex(source);
-    }
+    const bool hasRows = static_cast<std::size_t>(b) < Boards.size();
+    const bool owned = hasRows && SourceOwnsBoard(b, source);
     // A LAN board that restarted may send from another source port: it is
     // reached where its latest identification came from.
-    if (!source.isSerial && static_cast<std::size_t>(b) < Boards.size()) {
-        Boards[b].UdpIP = source.sender;
+    if (owned && !source.isSerial) Boards[b].UdpIP = source.sender;
+    const bool selfConfiguring = identity.size() > kLongestNumberedIdentity;
+    if (!selfConfiguring && !IsNumberedIdentity(identity)) return;
+    // Refused before anything else changes, so that repeating the
+    // identification changes nothing, whatever other boards did meanwhile.
+    if (!selfConfiguring && IsRefusedVersion(VersionOf(identity))) {
+        WarnWrongVersion(b, VersionOf(identity));
+        return;
     }
-    if (identity.size() > kLongestNumberedIdentity) {
+    // A source whose index another source's board took (it first sent an
+    // identification that configured nothing) gets a board of its own.
+    if (hasRows && !owned) b = ReassignSourceIndex(source);
+    if (selfConfiguring) {
         ConfigureSelfConfiguringBoard(identity, b, source);
-        return;
+    } else {
+        ConfigureNumberedBoard(b, static_cast<unsigned>(identity[2] - '0'), source);
     }
-    // A numbered board names itself with one digit; anything else names no
-    // section and is left unconfigured, like a message of neither form.
-    if (!StartsWith(identity, "A") || !std::isdigit(static_cast<unsigned char>(identity[2]))) {
-        return;
-    }
-    ConfigureNumberedBoard(identity, b, static_cast<unsigned>(identity[2] - '0'), source);
 }
 
 void OutputsOn(unsigned b, const MessageSource& source) {

@@ -348,3 +348,27 @@ TEST_F(ProtocolTest, ABoardBackOnANewSourcePortIsAnsweredThere) {
     }
     EXPECT_EQ(Boards.size(), 2u) << "each board kept its index";
 }
+
+// A refused board that repeats its identification after other boards took
+// indices in between changes nothing: no second warning, no new index.
+TEST_F(ProtocolTest, ARefusedBoardRepeatingItselfLaterChangesNothing) {
+    testenv::UdpPeer old("127.0.0.45", folder.port());
+    testenv::UdpPeer good("127.0.0.46", folder.port());
+    StartPlugin("SCANNING_TIMEOUT = 0\n");
+    old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
+    RunCycles(1);
+    good.SendToPlugin(NumberedIdentity(132, '2'), folder.port());
+    RunCycles(1);
+    ASSERT_EQ(Boards.size(), 1u);
+    const int lines = message_line_number;
+    const std::vector<int> indices = lan.NetworkIndices;
+    const std::vector<unsigned> warned = discovery.wrong_versions;
+
+    old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
+    RunCycles(1);
+    EXPECT_EQ(message_line_number, lines) << "no second warning on another line";
+    EXPECT_EQ(lan.NetworkIndices, indices);
+    EXPECT_EQ(discovery.wrong_versions, warned);
+    EXPECT_EQ(Boards.size(), 1u);
+    EXPECT_EQ(StatusLine(lines + 1), "   ");
+}
