@@ -34,9 +34,11 @@ speed_t SpeedFor(unsigned baudrate, bool* supported) {
 }
 
 // Raw 8-bit transfer at the configured speed. Besides the line settings, the
-// input translations that would change or swallow protocol bytes (CR to LF,
-// XON/XOFF flow control, stripping the eighth bit) are switched off: boards
-// send binary bytes such as board numbers and step counts.
+// input translations that would change or swallow protocol bytes (CR to LF
+// and back, XON/XOFF flow control, stripping the eighth bit) are switched
+// off: boards send binary bytes such as board numbers and step counts, and
+// 0x0D, 0x11 and 0x13 among them must arrive as sent. Hardware flow control
+// is off too: a board without the RTS/CTS lines would stall every write.
 void ConfigurePort(SerialPort& port) {
     termios& options = port.options;
     tcgetattr(port.comport, &options);
@@ -47,7 +49,7 @@ void ConfigurePort(SerialPort& port) {
         cfsetospeed(&options, speed);
     }
     options.c_cflag |= (CLOCAL | CREAD);
-    options.c_cflag &= ~CSIZE;
+    options.c_cflag &= ~(CSIZE | CRTSCTS);
     options.c_cflag |= CS8;
     options.c_iflag |= IGNPAR;
     options.c_iflag &= ~(PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
@@ -79,6 +81,9 @@ void OpenScannedPort(const std::string& path) {
     Log("\nSerial port " + path + " opened");
 }
 
+// Unsent output is discarded first: closing a terminal with output the
+// device has not taken waits for the driver's drain timeout (tens of seconds
+// on Linux), inside the simulator's frame.
 void ClosePortDescriptor(SerialPort& port) {
     if (port.comport < 0) return;
     tcflush(port.comport, TCIOFLUSH);
@@ -180,8 +185,5 @@ void ClearUSB() {
 }
 
 void CloseAllSerialPorts() {
-    for (SerialPort& port : serial.ports) {
-        if (port.comport >= 0) close(port.comport);
-        port.comport = -1;
-    }
+    for (SerialPort& port : serial.ports) ClosePortDescriptor(port);
 }

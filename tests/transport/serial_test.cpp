@@ -1,5 +1,6 @@
 // The serial ports against pseudo-terminals linked under USB device names.
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -224,4 +225,40 @@ TEST_F(SerialTest, OpeningAgainKeepsTheOpenSocketAndPorts) {
     EXPECT_EQ(serial.ports[0].comport, port);
     EXPECT_EQ(serial.max_cycles, 2);
     EXPECT_EQ(testenv::OpenDescriptorCount(), open);
+}
+
+// Closing a port with output the device has not taken must not wait for the
+// driver's drain timeout: every close flushes the port first. (A
+// pseudo-terminal passes output on at once, so the flush shows in the input
+// the plugin left unread, seen through a second descriptor.) A board without
+// flow-control lines must not be able to stall writes.
+TEST_F(SerialTest, PortsUseNoHardwareFlowControlAndAreFlushedWhenClosed) {
+    testenv::PseudoTerminal a, b;
+    a.LinkAs(Dev("tty.usbmodemA"));
+    b.LinkAs(Dev("tty.usbmodemB"));
+    std::vector<int> probes;
+    for (const testenv::PseudoTerminal* pty : {&a, &b}) {
+        probes.push_back(open(pty->devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK));
+        termios flow{};
+        tcgetattr(probes.back(), &flow);
+        flow.c_cflag |= CRTSCTS;
+        tcsetattr(probes.back(), TCSANOW, &flow);
+    }
+    StartWith();
+    ASSERT_EQ(serial.ports.size(), 2u);
+    for (const SerialPort& port : serial.ports) {
+        termios now{};
+        tcgetattr(port.comport, &now);
+        EXPECT_EQ(now.c_cflag & CRTSCTS, 0u) << port.ComPortName;
+    }
+    a.Write("{pending}");
+    b.Write("{pending}");
+    for (int probe : probes) ASSERT_TRUE(testenv::WaitReadable(probe));
+    plugin.module().disable();  // closes both ports
+    for (int probe : probes) {
+        int waiting = -1;
+        ioctl(probe, FIONREAD, &waiting);
+        EXPECT_EQ(waiting, 0) << "flushed before it was closed";
+        close(probe);
+    }
 }
