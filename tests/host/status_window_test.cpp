@@ -137,3 +137,23 @@ TEST_F(WindowTest, ResetsReuseTheWindowAndLeakNoDescriptor) {
     EXPECT_EQ(window.InstructionsWidget, before);
     EXPECT_EQ(simhost::Widgets().size(), widgets);
 }
+
+// The project declares the SDK's widget numbers itself; a module built with
+// a wrong one talks nonsense to the real simulator. The published values:
+TEST(WidgetDeclarations, CarryTheNumbersOfThePublishedSdk) {
+    const struct {
+        const char* name;
+        int declared;
+        int published;
+    } numbers[] = {
+        {"xpProperty_MainWindowHasCloseBoxes", xpProperty_MainWindowHasCloseBoxes, 1200},
+        {"xpMessage_CloseButtonPushed", xpMessage_CloseButtonPushed, 1200},
+        {"xpProperty_ButtonType", xpProperty_ButtonType, 1300},
+        {"xpProperty_ButtonBehavior", xpProperty_ButtonBehavior, 1301},
+        {"xpProperty_ButtonState", xpProperty_ButtonState, 1302},
+        {"xpMsg_PushButtonPressed", xpMsg_PushButtonPressed, 1300},
+        {"xpMsg_ButtonStateChanged", xpMsg_ButtonStateChanged, 1301},
+        {"xpProperty_CaptionLit", xpProperty_CaptionLit, 1600},
+    };
+    for (const auto& n : numbers) EXPECT_EQ(n.declared, n.published) << n.name;
+}
