@@ -36,7 +36,7 @@ void SendIdReply(const MessageSource& source, int b) {
     } else {
         n = Send_LAN(reply, sizeof reply, Boards.at(b).UdpIP);
     }
-    if (n != 0) Log("\nID sent: " + Decimal(b + 1));
+    if (n > 0) Log("\nID sent: " + Decimal(b + 1));
 }
 
 void ConfigureSelfConfiguringBoard(std::string text, int b, const MessageSource& source) {

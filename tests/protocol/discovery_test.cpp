@@ -8,8 +8,10 @@
 #include "config/status_sink.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
+#include "protocol/receive.h"
 #include "protocol_fixture.h"
 #include "transport/lan.h"
+#include "transport/reply.h"
 #include "transport/serial.h"
 #include "ui/status_window.h"
 
@@ -371,4 +373,18 @@ TEST_F(ProtocolTest, ARefusedBoardRepeatingItselfLaterChangesNothing) {
     EXPECT_EQ(discovery.wrong_versions, warned);
     EXPECT_EQ(Boards.size(), 1u);
     EXPECT_EQ(StatusLine(lines + 1), "   ");
+}
+
+// "ID sent" reports a reply that went out, never a failed send. Through the
+// receive seam, on a port whose device is gone (its descriptor is closed).
+TEST(IdReply, AFailedSendIsNotReportedAsSent) {
+    serial.ports.emplace_back();
+    serial.ports[0].ComPortName = "/dev/cu.usbmodemGone";
+    const std::string bytes = "{|13L 0 sim/cockpit2/annunciators/master_caution}";
+    testing::internal::CaptureStderr();
+    HandleSerialTurn(0, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(Boards.size(), 1u) << "the panel was read";
+    EXPECT_EQ(bytes_sent, -1);
+    EXPECT_EQ(log.find("ID sent"), std::string::npos) << log;
 }
