@@ -32,8 +32,10 @@ void SendMode(const MessageSource& source, unsigned b, unsigned m, unsigned valu
     Board& board = Boards.at(b);
     const std::vector<std::string>& line = board.OutputModeLed.at(m);
     if (line.empty() || line[0].size() < 2) return;
+    // The key is the pin byte and, as its last character, the letter; the
+    // upload reads the letter there too.
     const uint8_t pin = static_cast<uint8_t>(line[0][0]);
-    const char letter = line[0][1];
+    const char letter = line[0].back();
     uint8_t* omsg = output.omsg;
     if (letter == 'l') {
         board.LedPortSend = true;

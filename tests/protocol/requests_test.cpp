@@ -2,6 +2,7 @@
 // messages may take from one cycle.
 #include "config/board_tables.h"
 #include "protocol/protocol_state.h"
+#include "protocol/upload.h"
 #include "protocol_fixture.h"
 #include "transport/serial.h"
 
@@ -145,4 +146,14 @@ TEST_F(RequestsTest, EmptyAndZeroLeadingDatagramsNeitherEndTheTurnNorEscapeTheBo
     EXPECT_TRUE(board.ReceiveAll().empty()) << "the bound ended the turn before the request";
     RunCycles(1);
     EXPECT_EQ(board.ReceiveAll().size(), 1u);
+}
+
+// A mode line's letter is the last character of its key, for the mode
+// message as for the upload (a panel's key such as "12L" is longer than a
+// pin byte and a letter).
+TEST_F(RequestsTest, AModeLineTakesItsLetterFromTheEndOfItsKey) {
+    ConnectBoard();
+    Boards[0].OutputModeLed = {{Bytes({12, 'x', 'L'}), "mode=1"}};
+    EXPECT_EQ(Ask("~w"), Bytes({'{', 2, 12, ')'}));
+    EXPECT_EQ(BuildPinModeTable(0)[12], 7) << "the upload reads the same letter";
 }
