@@ -175,7 +175,8 @@ void ClearUSB() {
             continue;
         }
         if (serial.onPortClosed) serial.onPortClosed(static_cast<int>(i));
-        Log("\nClosing " + port.ComPortName);
+        // A port a disable has closed already is only removed.
+        if (port.comport >= 0) Log("\nClosing " + port.ComPortName);
         ClosePortDescriptor(port);
         serial.ports.erase(serial.ports.begin() + static_cast<std::ptrdiff_t>(i));
         --serial.max_cycles;

@@ -262,3 +262,18 @@ TEST_F(SerialTest, PortsUseNoHardwareFlowControlAndAreFlushedWhenClosed) {
         close(probe);
     }
 }
+
+// After a disable the ports are closed already: the reset of the next
+// enable removes them without claiming to close them.
+TEST_F(SerialTest, PortsClosedByADisableAreNotClosedAgainInTheLog) {
+    testenv::PseudoTerminal a;
+    a.LinkAs(Dev("tty.usbmodemA"));
+    StartWith();
+    plugin.module().disable();
+    testing::internal::CaptureStderr();
+    plugin.module().enable();
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_THAT(log, HasSubstr("\nClearing unused serial ports"));
+    EXPECT_EQ(log.find("\nClosing "), std::string::npos) << log;
+    EXPECT_THAT(log, HasSubstr("\nSerial port " + Dev("tty.usbmodemA") + " opened"));
+}
