@@ -42,9 +42,10 @@ XPLMDataRef FindFlightTimeDref() {
 }
 
 // Loading an airport or scenery early in a flight: the new flight takes over
-// the positions of the cockpit hardware.
+// the positions of the cockpit hardware. While paused nothing is sent.
 bool IsEarlyFlightLoad(int message) {
     if (message != XPLM_MSG_AIRPORT_LOADED && message != XPLM_MSG_SCENERY_LOADED) return false;
+    if (pluginState.PluginPaused) return false;
     if (!settings.RESET_EVENTS) return false;
     float flightTime = XPLMGetDataf(pluginState.FlightTimeDref);
     return flightTime < 5.0f;  // NaN is not below

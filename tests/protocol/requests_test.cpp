@@ -1,10 +1,12 @@
 // Control requests, settings replies, mode messages, and what a flood of
 // messages may take from one cycle.
+#include "XPLMPlugin.h"
 #include "config/board_tables.h"
 #include "protocol/protocol_state.h"
 #include "protocol/upload.h"
 #include "protocol_fixture.h"
 #include "transport/serial.h"
+#include "ui/status_window.h"
 
 namespace {
 
@@ -156,4 +158,21 @@ TEST_F(RequestsTest, AModeLineTakesItsLetterFromTheEndOfItsKey) {
     Boards[0].OutputModeLed = {{Bytes({12, 'x', 'L'}), "mode=1"}};
     EXPECT_EQ(Ask("~w"), Bytes({'{', 2, 12, ')'}));
     EXPECT_EQ(BuildPinModeTable(0)[12], 7) << "the upload reads the same letter";
+}
+
+// An early airport load asks the boards for their inputs, unless the plugin
+// is paused: then nothing at all is sent.
+TEST_F(RequestsTest, NoInputRequestGoesOutWhilePaused) {
+    ConnectBoard();
+    EXPECT_EQ(Ask("~w"), "");
+    simhost::SetFlightTimeRunning(false);
+    simhost::SetValue("sim/time/total_flight_time_sec", 0.0);
+    simhost::SendMessage(plugin.module(), XPLM_MSG_AIRPORT_LOADED);
+    std::string request;
+    ASSERT_TRUE(board.Receive(&request));
+    EXPECT_EQ(request, "XR");
+
+    simhost::PushButton(window.ToggleUSB);
+    simhost::SendMessage(plugin.module(), XPLM_MSG_AIRPORT_LOADED);
+    EXPECT_FALSE(board.Receive(&request, 100)) << request;
 }
