@@ -18,7 +18,6 @@
 #include "simdata/ping.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
-#include "ui/status_window.h"
 
 float FlightLoopInit(float, float, int, void*) {
     // The startup sequence is guarded on its own: whatever it meets, the main

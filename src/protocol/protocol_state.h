@@ -1,7 +1,6 @@
 // Process-wide state of the main cycle and the board protocol.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

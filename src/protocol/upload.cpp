@@ -2,7 +2,7 @@
 
 #include <termios.h>
 
-#include <cstring>
+#include <algorithm>
 #include <string>
 
 #include "base/log.h"
