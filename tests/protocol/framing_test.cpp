@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "base/settings.h"
+#include "config/board_tables.h"
 #include "protocol/framing.h"
 #include "protocol/receive.h"
 #include "transport/serial.h"
@@ -123,4 +125,27 @@ TEST(ReceiveSeam, AZeroByteEndsWhatADatagramOrAReadContributes) {
     EXPECT_TRUE(HandleSerialTurn(0, nullptr, 0).framed) << "the next message, with no new bytes";
     EXPECT_EQ(msg.st, "x");
     EXPECT_FALSE(HandleSerialTurn(7, Raw(second), second.size()).framed) << "no such port";
+}
+
+// An identification that completes the expected USB boards closes the other
+// ports; its source, and the receive loop with it, follow its port to its
+// new position, and so does the board.
+TEST(ReceiveSeam, TheSourceFollowsItsPortWhenPortsBeforeItClose) {
+    settings.USBcountVar = 1;
+    serial.onPortClosed = RenumberBoardsAfterPort;
+    for (const char* name : {"/dev/tty.usbA", "/dev/tty.usbB", "/dev/tty.usbC"}) {
+        serial.ports.emplace_back();
+        serial.ports.back().ComPortName = name;
+    }
+    const std::string identity =
+        "{|A\x84"
+        "1}";
+    SerialTurn turn = HandleSerialTurn(1, Raw(identity), identity.size());
+    EXPECT_TRUE(turn.framed);
+    EXPECT_EQ(turn.port, 0);
+    ASSERT_EQ(serial.ports.size(), 1u);
+    EXPECT_EQ(serial.ports[0].ComPortName, "/dev/tty.usbB");
+    ASSERT_EQ(Boards.size(), 1u);
+    EXPECT_EQ(Boards[0].SerialIndex, 0);
+    EXPECT_EQ(serial.ports[0].SerialIndices, 0);
 }
