@@ -38,6 +38,6 @@ enum {
 enum { xpMsg_PushButtonPressed = 1300, xpMsg_ButtonStateChanged = 1301 };
 
 // Captions
-enum { xpProperty_CaptionLit = 1400 };
+enum { xpProperty_CaptionLit = 1600 };
 
 #endif

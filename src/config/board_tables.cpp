@@ -37,6 +37,12 @@ bool BuildBoardRows(std::size_t b, unsigned id) {
     return true;
 }
 
+void RenumberBoardsAfterPort(int closedIndex) {
+    for (Board& board : Boards) {
+        if (board.SerialIndex > closedIndex) --board.SerialIndex;
+    }
+}
+
 void ClearBoardTables() {
     Boards.clear();
     ArduinoConfigFile.clear();

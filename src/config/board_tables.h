@@ -89,5 +89,9 @@ extern std::string defaultval;
 // Throws for an index beyond the next one, which no caller may pass.
 bool BuildBoardRows(std::size_t b, unsigned id);
 
+// A serial port before them closed: the boards on later ports move down with
+// their ports; LAN boards (negative) stay as they are.
+void RenumberBoardsAfterPort(int closedIndex);
+
 // Empties every table of this file (the reset).
 void ClearBoardTables();

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/text.h"
 #include "config/inputs.h"
-#include "config/text.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include "XPLMDataAccess.h"
 #include "XPLMUtilities.h"
+#include "base/log.h"
+#include "base/text.h"
 #include "config/names.h"
-#include "config/text.h"
-#include "host/log.h"
 
 namespace {
 

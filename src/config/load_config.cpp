@@ -5,10 +5,10 @@
 #include <string>
 
 #include "XPLMPlanes.h"
+#include "base/log.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "config/board_tables.h"
-#include "config/text.h"
-#include "host/host_state.h"
-#include "host/log.h"
 
 namespace {
 
@@ -49,14 +49,14 @@ void RecordLine(std::vector<SectionLines>* lines, std::size_t number, bool store
 }  // namespace
 
 void LoadConfig() {
-    std::memset(startup.cwd, 0, sizeof startup.cwd);
+    std::memset(paths.cwd, 0, sizeof paths.cwd);
     char fileName[kAircraftFileNameSize] = {};
-    XPLMGetNthAircraftModel(XPLM_USER_AIRCRAFT, fileName, startup.cwd);
-    startup.cwd[sizeof startup.cwd - 1] = '\0';
-    startup.filepath = FolderOf(startup.cwd) + "/data.cfg";
-    if (!CanRead(startup.filepath)) startup.filepath = startup.foldername + "/data.cfg";
-    Log("\nConfig file: " + startup.filepath);
-    std::ifstream file(startup.filepath);
+    XPLMGetNthAircraftModel(XPLM_USER_AIRCRAFT, fileName, paths.cwd);
+    paths.cwd[sizeof paths.cwd - 1] = '\0';
+    paths.filepath = FolderOf(paths.cwd) + "/data.cfg";
+    if (!CanRead(paths.filepath)) paths.filepath = paths.foldername + "/data.cfg";
+    Log("\nConfig file: " + paths.filepath);
+    std::ifstream file(paths.filepath);
     if (!file.is_open()) return;
     CutConfigSections(file);
 }

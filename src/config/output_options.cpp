@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "XPLMDataAccess.h"
+#include "base/text.h"
 #include "config/names.h"
 #include "config/outputs.h"
-#include "config/text.h"
 
 namespace {
 

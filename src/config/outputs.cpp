@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "config/text.h"
-#include "host/log.h"
+#include "base/log.h"
+#include "base/text.h"
 
 namespace {
 

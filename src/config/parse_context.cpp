@@ -1,6 +1,6 @@
 #include "config/parse_context.h"
 
-#include "host/guard.h"
+#include "base/guard.h"
 
 void Note(const ParseContext& parse, NoteKind kind, const std::string& reason) {
     NoteAt(parse.current, kind, reason);

@@ -2,18 +2,13 @@
 
 #include <vector>
 
+#include "base/text.h"
 #include "config/board_tables.h"
 #include "config/directives.h"
 #include "config/inputs.h"
 #include "config/outputs.h"
 #include "config/parse_context.h"
 #include "config/status_line.h"
-#include "config/text.h"
-#include "host/host_state.h"
-#include "transport/lan.h"
-#include "transport/message.h"
-#include "transport/serial.h"
-#include "ui/status_window.h"
 
 std::string DebugAddress;
 
@@ -23,19 +18,19 @@ bool IsCommentStart(char c) {
     return c == ' ' || c == '#' || c == '/' || c == '!';
 }
 
-// A new board is reached the way the message being handled came in, and
-// takes the next status line.
-void RegisterNewBoard(Board& board) {
-    if (msg.MessageIsSerial == 1) {
+// A new board is reached the way the message that identified it came in,
+// and takes the next status line.
+void RegisterNewBoard(Board& board, const MessageSource& source) {
+    if (source.isSerial) {
         DebugAddress = "USB";
         board.UdpIP = sockaddr_in{};
-        board.SerialIndex = serial.SerialCurrent;
+        board.SerialIndex = source.port;
     } else {
         DebugAddress = "LAN";
-        board.UdpIP = lan.serv_addr;
+        board.UdpIP = source.sender;
         board.SerialIndex = -1;
     }
-    board.StatusLineNumber = ++window.message_line_number;
+    board.StatusLineNumber = ++message_line_number;
 }
 
 void ReadSectionHeader(ParseContext& parse, char letter) {
@@ -85,11 +80,12 @@ void ReadLine(ParseContext& parse, const std::string& line) {
 
 }  // namespace
 
-void ReadConfigFile(const std::string& text, std::size_t b, unsigned id) {
+void ReadConfigFile(const std::string& text, std::size_t b, unsigned id,
+                    const MessageSource& source) {
     if (b > Boards.size()) return;
     const std::vector<std::string> lines = SplitBy(text, '\n');
     const bool added = BuildBoardRows(b, id);
-    if (added) RegisterNewBoard(Boards[b]);
+    if (added) RegisterNewBoard(Boards[b], source);
     // A board read again keeps its own line, rather than taking over the
     // line of the board added last.
     const int n = Boards[b].StatusLineNumber;
@@ -107,5 +103,5 @@ void ReadConfigFile(const std::string& text, std::size_t b, unsigned id) {
     SetOutputOptions(parse);
     FinishOutputs(parse);
     FinishBoardStatusLine(n, address, Boards[b]);
-    if (settings.WINDOW_ON_CONNECT) ShowStatusWindow();
+    ShowStatusWindowOnConnect();
 }

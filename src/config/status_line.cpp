@@ -1,10 +1,18 @@
 #include "config/status_line.h"
 
-#include "host/host_state.h"
-#include "host/log.h"
-#include "ui/status_window.h"
+#include "base/log.h"
+#include "base/settings.h"
+#include "config/status_sink.h"
+
+int message_line_number = 0;
 
 namespace {
+
+StatusLineSink* sink = nullptr;
+
+void Show(int n, const std::string& text) {
+    if (sink) sink->SetStatusLine(n, text);
+}
 
 std::string LineStart(int n, const std::string& address) {
     return Decimal(n) + ". " + address;
@@ -12,9 +20,13 @@ std::string LineStart(int n, const std::string& address) {
 
 }  // namespace
 
+void SetStatusLineSink(StatusLineSink* newSink) {
+    sink = newSink;
+}
+
 void StartBoardStatusLine(int n, const std::string& address) {
-    SetStatusLine(n, LineStart(n, address));
-    if (settings.ScanTimeout > 0) SetStatusLine(window.message_line_number + 1, "   scanning...");
+    Show(n, LineStart(n, address));
+    if (settings.ScanTimeout > 0) Show(message_line_number + 1, "   scanning...");
 }
 
 std::string BoardStatusText(int n, const std::string& address, const Board& board) {
@@ -33,5 +45,9 @@ std::string BoardStatusText(int n, const std::string& address, const Board& boar
 }
 
 void FinishBoardStatusLine(int n, const std::string& address, const Board& board) {
-    SetStatusLine(n, BoardStatusText(n, address, board));
+    Show(n, BoardStatusText(n, address, board));
+}
+
+void ShowStatusWindowOnConnect() {
+    if (settings.WINDOW_ON_CONNECT && sink) sink->ShowStatusWindow();
 }

@@ -7,12 +7,16 @@
 #include "XPLMPlugin.h"
 #include "XPLMProcessing.h"
 #include "XPWidgets.h"
+#include "base/guard.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
+#include "config/board_tables.h"
 #include "custom/custom_refs.h"
-#include "host/guard.h"
 #include "host/host_state.h"
 #include "host/lifecycle.h"
 #include "host/plugin_menu.h"
 #include "simdata/ping.h"
+#include "transport/serial.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -42,11 +46,12 @@ XPLMDataRef FindFlightTimeDref() {
 }
 
 // Loading an airport or scenery early in a flight: the new flight takes over
-// the positions of the cockpit hardware.
+// the positions of the cockpit hardware. While paused nothing is sent.
 bool IsEarlyFlightLoad(int message) {
     if (message != XPLM_MSG_AIRPORT_LOADED && message != XPLM_MSG_SCENERY_LOADED) return false;
+    if (pluginState.PluginPaused) return false;
     if (!settings.RESET_EVENTS) return false;
-    float flightTime = XPLMGetDataf(lifecycle.FlightTimeDref);
+    float flightTime = XPLMGetDataf(pluginState.FlightTimeDref);
     return flightTime < 5.0f;  // NaN is not below
 }
 
@@ -62,8 +67,12 @@ PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescript
             CreatePluginMenu();
             lifecycle.plugin_id = XPLMGetMyID();
         }
-        lifecycle.FlightTimeDref = FindFlightTimeDref();
-        lifecycle.FrameTimeDref = XPLMFindDataRef(kFrameTimeName);
+        // The boards refer to serial ports by index; they follow a closed
+        // port's renumbering.
+        serial.onPortClosed = RenumberBoardsAfterPort;
+        SetStatusLineSink(&WindowStatusLines());
+        pluginState.FlightTimeDref = FindFlightTimeDref();
+        pluginState.FrameTimeDref = XPLMFindDataRef(kFrameTimeName);
         InitiateCustom();
         if (lifecycle.FirstLaunch == 1) {
             XPLMRegisterFlightLoopCallback(FlightLoopInit, -1.0f, nullptr);
@@ -75,10 +84,9 @@ PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescript
 PLUGIN_API void XPluginStop(void) {
     Guarded("XPluginStop", [] {
         UnregisterCustomDrefs();
-        if (lifecycle.gMenuItem == 1) {
+        if (window.gMenuItem == 1) {
             XPDestroyWidget(window.InstructionsWidget, 1);
-            window = WindowState{};
-            lifecycle.gMenuItem = 0;
+            window = WindowState{};  // gMenuItem back to 0 with the rest
         }
         CloseTransports();
     });

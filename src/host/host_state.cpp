@@ -1,5 +1,3 @@
 #include "host/host_state.h"
 
 LifecycleState lifecycle;
-Settings settings;
-StartupState startup;

@@ -4,17 +4,20 @@
 
 #include "XPLMProcessing.h"
 #include "XPStandardWidgets.h"
+#include "base/guard.h"
+#include "base/log.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "config/board_tables.h"
 #include "config/parser.h"
-#include "host/guard.h"
+#include "config/status_line.h"
 #include "host/host_state.h"
-#include "host/log.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
+#include "protocol/receive.h"
+#include "simdata/ping.h"
 #include "transport/lan.h"
-#include "transport/message.h"
 #include "transport/serial.h"
-#include "ui/status_window.h"
 
 float FlightLoopInit(float, float, int, void*) {
     // The startup sequence is guarded on its own: whatever it meets, the main
@@ -54,20 +57,25 @@ void ForgetLanState() {
 }
 
 void ForgetStartupPaths() {
-    startup.foldername.clear();
-    startup.filepath.clear();
-    std::memset(startup.cwd, 0, sizeof startup.cwd);
+    paths.foldername.clear();
+    paths.filepath.clear();
+    std::memset(paths.cwd, 0, sizeof paths.cwd);
 }
 
 void ForgetSerialPorts() {
     serial.ports.clear();
     serial.SerialCurrent = 0;
     serial.nbytes = 0;
+    serial.max_cycles = 1;
+    serial.cycle = 1;
 }
 
 }  // namespace
 
 void ResetPlugin() {
+    // Before the first frame nothing is open yet and the startup sequence is
+    // still to come: a reset now would only open everything twice.
+    if (lifecycle.FirstLaunch == 1) return;
     // The hosts known so far get the one-shot requests after the restart.
     lan.TempLAN = lan.UsedAddr;
     Log("\n\nKestrix reconnecting...");
@@ -84,11 +92,12 @@ void ResetPlugin() {
     defaultval = "0";
     RestoreSettingsKeepingBaudrate();
     cycleState = CycleState{};
+    ping = PingState{};
     discovery = DiscoveryState{};
     msg = InboundMessage{};
     ForgetSerialPorts();
-    window.message_line_number = 0;
-    lifecycle.PluginPaused = false;
+    message_line_number = 0;
+    pluginState.PluginPaused = false;
 
     InitializePlugin();
 }

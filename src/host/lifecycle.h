@@ -12,6 +12,8 @@ float FlightLoopInit(float elapsedSinceLastCall, float elapsedSinceLastFlightLoo
                      void* refcon);
 
 // Tears down every connection and table and runs the startup sequence again.
+// Before the startup sequence has first run it does nothing: that sequence
+// does it all.
 void ResetPlugin();
 
 // The startup sequence: window, settings, socket, address, serial ports, data.cfg.

@@ -5,7 +5,7 @@
 #include "XPLMMenus.h"
 #include "XPLMPlugin.h"
 #include "XPWidgets.h"
-#include "host/guard.h"
+#include "base/guard.h"
 #include "host/lifecycle.h"
 #include "ui/status_window.h"
 

@@ -9,12 +9,14 @@
 #include "XPLMPlugin.h"
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
+#include "base/log.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
+#include "base/settings_file.h"
+#include "base/text.h"
 #include "config/load_config.h"
-#include "config/text.h"
 #include "host/host_state.h"
 #include "host/lifecycle.h"
-#include "host/log.h"
-#include "host/settings_file.h"
 #include "protocol/protocol_state.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
@@ -25,9 +27,10 @@ namespace {
 constexpr const char* kFixedFolderName = "Kestrix";
 
 void PrepareStatusWindow() {
-    if (lifecycle.gMenuItem == 0) {
+    if (window.gMenuItem == 0) {
         CreateInstructionsWidget(400, 612, 410, 445);
-        lifecycle.gMenuItem = 1;
+        XPAddWidgetCallback(window.ReconnectButton, ReconnectButtonHandler);
+        window.gMenuItem = 1;
     }
     BlankStatusLines();
 }
@@ -43,19 +46,19 @@ std::string FolderFromModulePath(std::string path) {
 }
 
 bool TryFolder(const std::string& folder) {
-    startup.foldername = folder;
-    startup.filepath = folder + "/config.ini";
-    return ReadSettingsFile(startup.filepath);
+    paths.foldername = folder;
+    paths.filepath = folder + "/config.ini";
+    return ReadSettingsFile(paths.filepath);
 }
 
 void FindFolderAndReadSettings() {
-    std::memset(startup.cwd, 0, sizeof startup.cwd);
-    XPLMGetPluginInfo(lifecycle.plugin_id, nullptr, startup.cwd, nullptr, nullptr);
-    startup.cwd[sizeof startup.cwd - 1] = '\0';
-    startup.filepath = startup.cwd;
-    if (TryFolder(FolderFromModulePath(startup.filepath))) return;
+    std::memset(paths.cwd, 0, sizeof paths.cwd);
+    XPLMGetPluginInfo(lifecycle.plugin_id, nullptr, paths.cwd, nullptr, nullptr);
+    paths.cwd[sizeof paths.cwd - 1] = '\0';
+    paths.filepath = paths.cwd;
+    if (TryFolder(FolderFromModulePath(paths.filepath))) return;
     std::string workingDir;
-    if (getcwd(startup.cwd, sizeof startup.cwd) != nullptr) workingDir = startup.cwd;
+    if (getcwd(paths.cwd, sizeof paths.cwd) != nullptr) workingDir = paths.cwd;
     TryFolder(workingDir + "/Resources/plugins/" + kFixedFolderName);
 }
 
@@ -104,7 +107,7 @@ void OpenSerialPorts() {
         XPSetWidgetDescriptor(window.DetectedPortsWidget[1], "Disabled");
         return;
     }
-    startup.filepath = serial.deviceDir;
+    paths.filepath = serial.deviceDir;
     int opened = ScanSerialPorts();
     XPSetWidgetDescriptor(window.DetectedPortsWidget[1], Decimal(std::max(opened, 0)).c_str());
 }

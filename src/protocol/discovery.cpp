@@ -4,13 +4,12 @@
 
 #include <algorithm>
 
+#include "base/log.h"
+#include "base/settings.h"
+#include "base/text.h"
 #include "config/board_tables.h"
-#include "config/text.h"
-#include "host/host_state.h"
-#include "host/log.h"
 #include "protocol/protocol_state.h"
 #include "transport/lan.h"
-#include "transport/message.h"
 #include "transport/serial.h"
 
 namespace {
@@ -19,17 +18,17 @@ bool Contains(const std::vector<int>& list, int value) {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-// Points serv_addr (port unchanged) at host h of the prefix. Fails when the
-// prefix gives no address, so no request goes to a stale one.
+// Points the discovery address (port unchanged) at host h of the prefix.
+// Fails when the prefix gives no address, so no request goes to a stale one.
 bool AimAtHost(int host) {
     lan.My_IP_str = lan.Base_IP + Decimal(host);
     if (lan.Base_IP.empty()) return false;
-    lan.serv_addr.sin_family = AF_INET;
-    return inet_pton(AF_INET, lan.My_IP_str.c_str(), &lan.serv_addr.sin_addr) == 1;
+    lan.discovery.sin_family = AF_INET;
+    return inet_pton(AF_INET, lan.My_IP_str.c_str(), &lan.discovery.sin_addr) == 1;
 }
 
 int SendDiscoveryRequest() {
-    return Send_LAN(InitialMessage.data(), InitialMessage.size(), lan.serv_addr);
+    return Send_LAN(InitialMessage.data(), InitialMessage.size(), lan.discovery);
 }
 
 int LastOctet(const sockaddr_in& address) {
@@ -44,8 +43,8 @@ int HostNumber(const sockaddr_in& address) {
     return LastOctet(address);
 }
 
-int LanConnection(bool create) {
-    int host = HostNumber(lan.serv_addr);
+int LanConnection(const MessageSource& source, bool create) {
+    int host = HostNumber(source.sender);
     for (std::size_t k = 0; k < lan.UsedAddr.size(); ++k) {
         if (lan.UsedAddr[k] != host) continue;
         return k == 0 ? -1 : lan.NetworkIndices[k];  // entry 0 is our own host
@@ -77,8 +76,8 @@ int PortIndexOf(const std::string& path) {
     return -1;
 }
 
-int SerialConnection(bool create) {
-    int p = serial.SerialCurrent;
+int SerialConnection(MessageSource& source, bool create) {
+    int p = source.port;
     if (p < 0 || static_cast<std::size_t>(p) >= serial.ports.size()) return -1;
     if (serial.ports[p].SerialIndices >= 0) return serial.ports[p].SerialIndices;
     if (!create) return -1;
@@ -87,8 +86,9 @@ int SerialConnection(bool create) {
     MarkPortInUse(path);
     if (discovery.USBLength >= settings.USBcountVar) {
         ClearUSB();  // every expected USB board has been found
+        // The sending port stays the port being handled, wherever it moved.
         p = PortIndexOf(path);
-        serial.SerialCurrent = p;
+        source.port = p;
         if (p < 0) return -1;
     }
     serial.ports[p].SerialBuffer.clear();
@@ -121,24 +121,24 @@ void SendOneShotRequests() {
     cycleState.send_usb_request = false;
 }
 
-int ConnectionExists(bool create) {
-    return msg.MessageIsSerial == 1 ? SerialConnection(create) : LanConnection(create);
+int ConnectionExists(MessageSource& source, bool create) {
+    return source.isSerial ? SerialConnection(source, create) : LanConnection(source, create);
 }
 
-bool SourceOwnsBoard(int b) {
+bool SourceOwnsBoard(int b, const MessageSource& source) {
     if (b < 0 || static_cast<std::size_t>(b) >= Boards.size()) return false;
     const Board& board = Boards[b];
-    if (msg.MessageIsSerial == 1) return board.SerialIndex == serial.SerialCurrent;
-    return board.SerialIndex < 0 && LastOctet(board.UdpIP) == LastOctet(lan.serv_addr);
+    if (source.isSerial) return board.SerialIndex == source.port;
+    return board.SerialIndex < 0 && LastOctet(board.UdpIP) == LastOctet(source.sender);
 }
 
-int ReassignSourceIndex() {
+int ReassignSourceIndex(const MessageSource& source) {
     int next = static_cast<int>(Boards.size());
-    if (msg.MessageIsSerial == 1) {
-        serial.ports.at(serial.SerialCurrent).SerialIndices = next;
+    if (source.isSerial) {
+        serial.ports.at(source.port).SerialIndices = next;
         return next;
     }
-    int host = LastOctet(lan.serv_addr);
+    int host = LastOctet(source.sender);
     for (std::size_t k = 1; k < lan.UsedAddr.size(); ++k) {
         if (lan.UsedAddr[k] == host) lan.NetworkIndices[k] = next;
     }

@@ -2,20 +2,22 @@
 // after a start, and the registry that ties a source to a board index.
 #pragma once
 
+#include "base/message_source.h"
+
 // One step of the sweep: calls host Next of the prefix unless it is known.
 void DiscoverySweepStep();
 // The discovery request to every serial port without a board and to every
 // LAN host remembered from before the reset.
 void SendOneShotRequests();
 
-// Board index of the current message's source, or -1. With create, a source
-// not yet registered gets the next board index.
-int ConnectionExists(bool create);
+// Board index of the source, or -1. With create, a source not yet registered
+// gets the next board index; when that registration closes the unused
+// serial ports, source.port follows its port to its new position.
+int ConnectionExists(MessageSource& source, bool create);
 
-// Whether board b's rows were built from the current message's source. A
-// source can hold an index whose rows another source's board filled (it
-// registered with a message that configured nothing); such a source must not
-// reach that board.
-bool SourceOwnsBoard(int b);
-// Gives the current source the next free board index (see SourceOwnsBoard).
-int ReassignSourceIndex();
+// Whether board b's rows were built from this source. A source can hold an
+// index whose rows another source's board filled (it registered with a
+// message that configured nothing); such a source must not reach that board.
+bool SourceOwnsBoard(int b, const MessageSource& source);
+// Gives the source the next free board index (see SourceOwnsBoard).
+int ReassignSourceIndex(const MessageSource& source);

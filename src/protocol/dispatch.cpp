@@ -10,25 +10,25 @@ namespace {
 
 // "~" and one letter from a board that identified itself and was configured
 // from this very source.
-void HandleControlRequest(char request) {
-    int b = ConnectionExists(false);
-    if (!SourceOwnsBoard(b)) return;
+void HandleControlRequest(char request, MessageSource& source) {
+    int b = ConnectionExists(source, false);
+    if (!SourceOwnsBoard(b, source)) return;
     const unsigned board = static_cast<unsigned>(b);
     switch (request) {
         case 'w':
-            OutputsOn(board);
+            OutputsOn(board, source);
             break;
         case 'x':
             OutputsOff(board);
             break;
         case 'a':
-            SendAnalogSettings(board);
+            SendAnalogSettings(board, source);
             break;
         case 'n':
-            SendSevenSegmentSettings(board);
+            SendSevenSegmentSettings(board, source);
             break;
         case 's':
-            SendStepperSettings(board);
+            SendStepperSettings(board, source);
             break;
         default:
             break;
@@ -37,24 +37,24 @@ void HandleControlRequest(char request) {
 
 // A source that holds an index without owning that board registered with a
 // message that configured nothing; its events must not reach the tables.
-bool FromUnconfiguredSource() {
-    int b = ConnectionExists(false);
-    return b >= 0 && !SourceOwnsBoard(b);
+bool FromUnconfiguredSource(MessageSource& source) {
+    int b = ConnectionExists(source, false);
+    return b >= 0 && !SourceOwnsBoard(b, source);
 }
 
 }  // namespace
 
-void DispatchMessage(const std::string& message) {
+void DispatchMessage(const std::string& message, MessageSource& source) {
     discovery.splitpair.clear();
     if (message.empty()) return;
     if (message[0] == '|') {
-        if (message.size() > 3) HandleIdentification(message);
+        if (message.size() > 3) HandleIdentification(message, source);
         return;
     }
     if (message.size() < 3) {
-        if (message.size() == 2 && message[0] == '~') HandleControlRequest(message[1]);
+        if (message.size() == 2 && message[0] == '~') HandleControlRequest(message[1], source);
         return;
     }
-    if (FromUnconfiguredSource()) return;
-    HandleInputEvent(message);
+    if (FromUnconfiguredSource(source)) return;
+    HandleInputEvent(message, source);
 }

@@ -3,4 +3,8 @@
 
 #include <string>
 
-void DispatchMessage(const std::string& message);
+#include "base/message_source.h"
+
+// Handles message from source. An identification may close serial ports
+// before the source's own; source.port then names its new position.
+void DispatchMessage(const std::string& message, MessageSource& source);

@@ -1,9 +1,5 @@
 #include "protocol/framing.h"
 
-#include "host/log.h"
-#include "transport/message.h"
-#include "transport/serial.h"
-
 bool CutSerialMessage(std::string& buffer, std::string* message) {
     message->clear();
     std::size_t end = buffer.find('}');
@@ -24,22 +20,4 @@ void DropSerialNoise(std::string& buffer) {
     }
     buffer.erase(0, start);
     if (buffer.size() > kMaxSerialMessage) buffer.clear();
-}
-
-void FrameSerialMessage() {
-    msg.MessageIsSerial = 1;
-    msg.st.clear();
-    msg.recsize = 0;
-    int p = serial.SerialCurrent;
-    if (p < 0 || static_cast<std::size_t>(p) >= serial.ports.size()) return;
-    std::string& buffer = serial.ports[p].SerialBuffer;
-    try {
-        if (!CutSerialMessage(buffer, &msg.st)) DropSerialNoise(buffer);
-    } catch (...) {
-        // Out of memory while cutting: start the port over.
-        Log("\nUSB read error");
-        buffer.clear();
-        msg.st.clear();
-    }
-    msg.recsize = static_cast<int>(msg.st.size());
 }

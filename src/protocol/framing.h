@@ -20,6 +20,3 @@ bool CutSerialMessage(std::string& buffer, std::string* message);
 // "}" (all before its last "{", or all of it without one), and a partial
 // message longer than kMaxSerialMessage.
 void DropSerialNoise(std::string& buffer);
-
-// The framing turn of port SerialCurrent: leaves its next message in msg.
-void FrameSerialMessage();

@@ -4,11 +4,15 @@
 
 #include <string>
 
-// An identification message ("|" and more than 3 characters in all).
-void HandleIdentification(const std::string& message);
+#include "base/message_source.h"
 
-// The control requests "w" and "x" of board b.
-void OutputsOn(unsigned b);
+// An identification message ("|" and more than 3 characters in all) from
+// source; source.port follows its port when the registration closes others.
+void HandleIdentification(const std::string& message, MessageSource& source);
+
+// The control requests "w" and "x" of board b; "w" may send the board's mode
+// messages back to source.
+void OutputsOn(unsigned b, const MessageSource& source);
 void OutputsOff(unsigned b);
 
 // A firmware library version byte as text: 131 gives "1.31".

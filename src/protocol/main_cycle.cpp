@@ -1,76 +1,65 @@
 #include "protocol/main_cycle.h"
 
 #include "XPLMDataAccess.h"
+#include "base/guard.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "custom/custom_values.h"
-#include "host/guard.h"
-#include "host/host_state.h"
-#include "host/log.h"
-#include "protocol/dispatch.h"
-#include "protocol/framing.h"
 #include "protocol/protocol_state.h"
+#include "protocol/receive.h"
 #include "protocol/scanning.h"
 #include "simdata/input_events.h"
 #include "simdata/output_engine.h"
 #include "simdata/ping.h"
 #include "transport/lan.h"
-#include "transport/message.h"
 #include "transport/serial.h"
 
 namespace {
 
-// One turn of the serial port SerialCurrent: read what has arrived, then
-// cut the next message out of its buffer.
-void SerialTurn() {
-    try {
-        ReadSerialPort();
-    } catch (...) {
-        // Out of memory while appending: start the port over.
-        Log("\nUSB read error");
-        std::size_t p = static_cast<std::size_t>(serial.SerialCurrent);
-        if (p < serial.ports.size()) serial.ports[p].SerialBuffer.clear();
-        ClearMessage(msg);
-        return;
-    }
-    FrameSerialMessage();
+// A LAN turn: one datagram, if one is waiting. An empty datagram, or one
+// that begins with a zero byte, is dropped by the seam but still counts as
+// taken: only a reception that finds nothing waiting ends the LAN's turns,
+// so another device's keep-alives cannot hold up the boards' messages.
+bool LanTurn() {
+    sockaddr_in sender{};
+    const ssize_t got = ReceiveLanDatagram(&sender);
+    if (got < 0) return false;
+    HandleLanDatagram(recs, static_cast<std::size_t>(got), sender);
+    return true;
 }
 
-// A fault while one message is handled abandons that message only.
-void HandleMessage() {
-    try {
-        DispatchMessage(msg.st);
-    } catch (...) {
-    }
+// A turn of port SerialCurrent: what has arrived, then its next message.
+// The turn follows its port when an identification closed ports before it.
+bool SerialTurnOfCurrentPort() {
+    const int p = serial.SerialCurrent;
+    const std::size_t got = ReadSerialPort(p);
+    const SerialTurn turn = HandleSerialTurn(p, recs_usb, got);
+    serial.SerialCurrent = turn.port;
+    return turn.framed;
 }
 
 // Every waiting datagram first, then each serial port in list order; a
-// source keeps its turn while it delivers messages, up to a bound, so a
-// flood can neither hold the simulator's frame nor starve the ports.
+// source keeps its turn while it delivers, up to a bound, so a flood can
+// neither hold the simulator's frame nor starve the ports.
 void ReceiveLoop() {
-    cycleState.cycle = cycleState.max_cycles;
+    serial.cycle = serial.max_cycles;
     serial.SerialCurrent = 0;
-    int deliveredThisTurn = 0;
-    while (cycleState.cycle > 0) {
-        ClearMessage(msg);
-        if (cycleState.cycle == cycleState.max_cycles) {
-            ReceiveLanDatagram();
-        } else {
-            SerialTurn();
-        }
-        if (msg.recsize > 0) {
-            HandleMessage();
-            if (++deliveredThisTurn < kMaxMessagesPerSource) continue;
-        }
-        deliveredThisTurn = 0;
-        --cycleState.cycle;
-        if (msg.MessageIsSerial == 1) ++serial.SerialCurrent;
+    int takenThisTurn = 0;
+    while (serial.cycle > 0) {
+        const bool lanTurn = serial.cycle == serial.max_cycles;
+        const bool took = lanTurn ? LanTurn() : SerialTurnOfCurrentPort();
+        if (took && ++takenThisTurn < kMaxMessagesPerSource) continue;
+        takenThisTurn = 0;
+        --serial.cycle;
+        if (!lanTurn) ++serial.SerialCurrent;
     }
 }
 
 void PingTimer() {
-    if (cycleState.PingTimeout > 100) {
+    if (ping.PingTimeout > 100) {
         PingInputs(0);
     } else {
-        ++cycleState.PingTimeout;
+        ++ping.PingTimeout;
     }
 }
 
@@ -78,12 +67,12 @@ void PostReceive() {
     PingTimer();
     ServeHeldInputs();
     UpdateCustomValues();
-    lifecycle.frametime = XPLMGetDataf(lifecycle.FrameTimeDref);
+    pluginState.frametime = XPLMGetDataf(pluginState.FrameTimeDref);
     SendBoardOutputs();
 }
 
 void RunCycle() {
-    if (lifecycle.PluginPaused) return;
+    if (pluginState.PluginPaused) return;
     if (settings.ScanTimeout > 0) ScanningStep();
     ReceiveLoop();
     PostReceive();

@@ -2,4 +2,3 @@
 
 CycleState cycleState;
 DiscoveryState discovery;
-OutputMessage output;

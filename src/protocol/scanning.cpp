@@ -1,8 +1,9 @@
 #include "protocol/scanning.h"
 
+#include "base/log.h"
+#include "base/settings.h"
 #include "config/board_tables.h"
-#include "host/host_state.h"
-#include "host/log.h"
+#include "config/status_line.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
 #include "transport/serial.h"
@@ -11,7 +12,7 @@
 namespace {
 
 int ScanningLine() {
-    return window.message_line_number + 1;
+    return message_line_number + 1;
 }
 
 void TurnSpinner() {

@@ -2,15 +2,14 @@
 
 #include <termios.h>
 
-#include <cstring>
+#include <algorithm>
 #include <string>
 
+#include "base/log.h"
+#include "base/text.h"
 #include "config/board_tables.h"
-#include "config/text.h"
-#include "host/log.h"
-#include "protocol/protocol_state.h"
 #include "transport/lan.h"
-#include "transport/message.h"
+#include "transport/reply.h"
 #include "transport/serial.h"
 
 namespace {
@@ -112,28 +111,14 @@ void FlushUnreadInput(int fd) {
     tcflush(fd, TCIFLUSH);
 }
 
-void AppendFloat(uint8_t* out, float value) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
-
-void SetLedPortBit(Board& board, int led, bool on) {
-    if (led < 1 || led > 64) return;
-    std::size_t entry = static_cast<std::size_t>((led + 7) / 8 - 1);
-    if (entry >= board.LedPortData.size()) return;
-    uint8_t bit = static_cast<uint8_t>(1u << ((led - 1) % 8));
-    board.LedPortData[entry] =
-        on ? (board.LedPortData[entry] | bit) : (board.LedPortData[entry] & ~bit);
-}
-
 template <std::size_t N>
-int SendCountedBytes(char letter, const ByteList& bytes, std::array<uint8_t, N>& reply) {
+int SendCountedBytes(const MessageSource& source, char letter, const ByteList& bytes,
+                     std::array<uint8_t, N>& reply) {
     std::size_t count = std::min(bytes.size(), kMaxSettingsBytes);
     reply[0] = static_cast<uint8_t>(letter);
     reply[1] = static_cast<uint8_t>(count);
     std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count), reply.begin() + 2);
-    return ReplyToSource(reply.data(), count + 2);
+    return ReplyToSource(source, reply.data(), count + 2);
 }
 
 }  // namespace
@@ -148,86 +133,52 @@ PinModeTable BuildPinModeTable(unsigned b) {
     return table;
 }
 
-int ReplyToSource(const void* bytes, std::size_t length) {
-    if (msg.MessageIsSerial == 0) return Send_LAN(bytes, length, lan.serv_addr);
-    std::size_t p = static_cast<std::size_t>(serial.SerialCurrent);
-    if (p >= serial.ports.size()) return -1;
-    return Send_USB(serial.ports[p].comport, bytes, length);
-}
-
 // Right after the upload the port's unread input is discarded, but never its
 // unsent output: that would throw away the part of the upload the driver has
 // not passed on yet.
-void SendConfig(unsigned isSerial, unsigned b) {
+void SendConfig(const MessageSource& source, unsigned b) {
     Log("\nSending config");
     PinModeTable table = BuildPinModeTable(b);
     uint8_t upload[1 + kPinModeTableSize];
     upload[0] = '~';
     std::copy(table.begin(), table.end(), upload + 1);
     int n = -1;
-    std::size_t p = static_cast<std::size_t>(serial.SerialCurrent);
-    if (isSerial == 1 && p < serial.ports.size()) {
+    const std::size_t p = static_cast<std::size_t>(source.port);
+    if (source.isSerial && p < serial.ports.size()) {
         n = Send_USB(serial.ports[p].comport, upload, sizeof upload);
         serial.ports[p].SerialBuffer.clear();
         FlushUnreadInput(serial.ports[p].comport);
-    } else if (isSerial != 1) {
+    } else if (!source.isSerial) {
         n = Send_LAN(upload, sizeof upload, Boards.at(b).UdpIP);
     }
     Log("\nConfig sent: " + Decimal(n) + " bytes");
 }
 
-void SendMode(unsigned b, unsigned m, unsigned value, unsigned mode) {
-    Board& board = Boards.at(b);
-    const std::vector<std::string>& line = board.OutputModeLed.at(m);
-    if (line.empty() || line[0].size() < 2) return;
-    const uint8_t pin = static_cast<uint8_t>(line[0][0]);
-    const char letter = line[0][1];
-    uint8_t* omsg = output.omsg;
-    if (letter == 'l') {
-        board.LedPortSend = true;
-        SetLedPortBit(board, static_cast<signed char>(pin), value == mode);
-        return;
-    }
-    omsg[0] = '{';
-    omsg[2] = pin;
-    if (letter == 'L') {
-        omsg[1] = 2;
-        omsg[3] = value == mode ? ')' : '(';
-        output.oln = 4;
-    } else {
-        omsg[1] = 6;
-        omsg[3] = static_cast<uint8_t>(letter);
-        AppendFloat(omsg + 4, static_cast<float>(value));
-        output.oln = 8;
-    }
-    ReplyToSource(omsg, static_cast<std::size_t>(output.oln));
-}
-
-void SendAnalogSettings(unsigned b) {
+void SendAnalogSettings(unsigned b, const MessageSource& source) {
     const ByteList& analog = Boards.at(b).AnalogAdditional;
     std::array<uint8_t, 1 + kAnalogBytes> reply{};
     reply[0] = 'A';
     if (analog.size() >= kAnalogBytes) {
         std::copy(analog.begin(), analog.begin() + kAnalogBytes, reply.begin() + 1);
     }
-    int n = ReplyToSource(reply.data(), reply.size());
+    int n = ReplyToSource(source, reply.data(), reply.size());
     Log("\nSending analog: " + Decimal(n) + " bytes");
 }
 
-void SendSevenSegmentSettings(unsigned b) {
+void SendSevenSegmentSettings(unsigned b, const MessageSource& source) {
     const ByteList& pins = Boards.at(b).SevenSegAdditional;
     Log("\nReceived request for 7-segment config: " + Decimal(static_cast<long long>(pins.size())) +
         " bytes available.");
     std::array<uint8_t, 2 + kMaxSettingsBytes> reply{};
-    int n = SendCountedBytes('N', pins, reply);
+    int n = SendCountedBytes(source, 'N', pins, reply);
     Log("\nSending 7-segment config: " + Decimal(n) + " bytes");
 }
 
-void SendStepperSettings(unsigned b) {
+void SendStepperSettings(unsigned b, const MessageSource& source) {
     const ByteList& steppers = Boards.at(b).StepperAdditional;
     Log("\nReceived request for Stepper config: " +
         Decimal(static_cast<long long>(steppers.size())) + " bytes available.");
     std::array<uint8_t, 2 + kMaxSettingsBytes> reply{};
-    int n = SendCountedBytes('S', steppers, reply);
+    int n = SendCountedBytes(source, 'S', steppers, reply);
     Log("\nSending Stepper config: " + Decimal(n) + " bytes");
 }

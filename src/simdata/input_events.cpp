@@ -2,6 +2,6 @@
 
 // Input events are not applied to the simulator yet: the messages reach this
 // handler, which drops them, and nothing is held.
-void HandleInputEvent(const std::string& /*message*/) {}
+void HandleInputEvent(const std::string& /*message*/, const MessageSource& /*source*/) {}
 
 void ServeHeldInputs() {}

@@ -4,8 +4,11 @@
 
 #include <string>
 
-// One input-event message (3 or more bytes, not an identification).
-void HandleInputEvent(const std::string& message);
+#include "base/message_source.h"
+
+// One input-event message (3 or more bytes, not an identification) from
+// source.
+void HandleInputEvent(const std::string& message, const MessageSource& source);
 
 // Once per cycle: the held and repeating inputs.
 void ServeHeldInputs();

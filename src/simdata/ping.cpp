@@ -1,10 +1,11 @@
 #include "simdata/ping.h"
 
+#include "base/log.h"
 #include "config/board_tables.h"
-#include "host/log.h"
-#include "protocol/protocol_state.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
+
+PingState ping;
 
 namespace {
 
@@ -39,5 +40,5 @@ void PingInputs(int mode) {
             PingUsbBoard(board, mode);
         }
     }
-    cycleState.PingTimeout = 0;
+    ping.PingTimeout = 0;
 }

@@ -7,13 +7,11 @@
 
 #include <cstring>
 
-#include "host/host_state.h"
-#include "transport/message.h"
+#include "base/settings.h"
+#include "transport/reply.h"
 
 LanState lan;
 uint8_t recs[kLanBufferSize];
-InboundMessage msg;
-int bytes_sent = 0;
 
 int Send_LAN(const void* buf, std::size_t len, sockaddr_in addr) {
     bytes_sent = static_cast<int>(
@@ -22,6 +20,7 @@ int Send_LAN(const void* buf, std::size_t len, sockaddr_in addr) {
 }
 
 void CreateLanSocket() {
+    if (lan.sock >= 0) return;  // never overwrite (and leak) an open socket
     lan.sock = socket(AF_INET, SOCK_DGRAM, 0);
     // Programs the simulator may start must not inherit the socket.
     if (lan.sock >= 0) fcntl(lan.sock, F_SETFD, FD_CLOEXEC);
@@ -33,12 +32,13 @@ void BindLanSocket() {
     setsockopt(lan.sock, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     int flags = fcntl(lan.sock, F_GETFL);
     if (flags >= 0) fcntl(lan.sock, F_SETFL, flags | O_NONBLOCK);
-    std::memset(&lan.serv_addr, 0, sizeof lan.serv_addr);
-    lan.serv_addr.sin_family = AF_INET;
-    lan.serv_addr.sin_port = htons(static_cast<uint16_t>(settings.UDP_PORT));
-    lan.serv_addr.sin_addr.s_addr = htonl(INADDR_ANY);
+    std::memset(&lan.bound, 0, sizeof lan.bound);
+    lan.bound.sin_family = AF_INET;
+    lan.bound.sin_port = htons(static_cast<uint16_t>(settings.UDP_PORT));
+    lan.bound.sin_addr.s_addr = htonl(INADDR_ANY);
+    lan.discovery = lan.bound;
     // A failed bind leaves the plugin without LAN reception; nothing to retry.
-    (void)bind(lan.sock, reinterpret_cast<const sockaddr*>(&lan.serv_addr), sizeof lan.serv_addr);
+    (void)bind(lan.sock, reinterpret_cast<const sockaddr*>(&lan.bound), sizeof lan.bound);
 }
 
 void CloseLanSocket() {
@@ -46,15 +46,16 @@ void CloseLanSocket() {
     lan.sock = -1;
 }
 
-void ReceiveLanDatagram() {
-    lan.addrLength = sizeof lan.serv_addr;
+// Nothing is zeroed beforehand: only the bytes received are looked at.
+ssize_t ReceiveLanDatagram(sockaddr_in* from) {
+    if (lan.sock < 0) return -1;
+    sockaddr_in address{};
+    lan.addrLength = sizeof address;
     ssize_t received = recvfrom(lan.sock, recs, sizeof recs, 0,
-                                reinterpret_cast<sockaddr*>(&lan.serv_addr), &lan.addrLength);
-    // The message is the datagram up to its first zero byte; nothing is
-    // zeroed beforehand because only the bytes received are looked at.
-    std::size_t length = received > 0 ? static_cast<std::size_t>(received) : 0;
-    const char* text = reinterpret_cast<const char*>(recs);
-    msg.st.assign(text, strnlen(text, length));
-    msg.recsize = static_cast<int>(msg.st.size());
-    msg.MessageIsSerial = 0;
+                                reinterpret_cast<sockaddr*>(&address), &lan.addrLength);
+    if (received < 0) return -1;
+    lan.sender = address;
+    lan.discovery.sin_port = address.sin_port;
+    *from = address;
+    return received;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <netinet/in.h>
+#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -10,9 +11,13 @@
 #include <vector>
 
 struct LanState {
-    int sock = -1;            // UDP socket; -1 while closed
-    sockaddr_in serv_addr{};  // bound address, then sender of the last datagram,
-                              // then destination of discovery requests
+    int sock = -1;         // UDP socket; -1 while closed
+    sockaddr_in bound{};   // what the socket is bound to: UDP_PORT on all addresses
+    sockaddr_in sender{};  // sender of the most recently received datagram
+    // Where discovery requests go: the address of the host being called, on
+    // UDP_PORT until a datagram arrives, from then on on the source port of
+    // the most recently received datagram.
+    sockaddr_in discovery{};
     socklen_t addrLength = 0;
     std::vector<int> UsedAddr;        // host numbers (last octet) seen; entry 0 is our own host
     std::vector<int> NetworkIndices;  // board index per UsedAddr entry, -1 for none
@@ -31,13 +36,15 @@ extern uint8_t recs[kLanBufferSize];
 // Sends exactly len bytes as one datagram; stores and returns the count or -1.
 int Send_LAN(const void* buf, std::size_t len, sockaddr_in addr);
 
-// Creates the socket (first half of opening).
+// Creates the socket (first half of opening), unless one is open.
 void CreateLanSocket();
 // Options, non-blocking mode and bind to UDP_PORT on all addresses.
 void BindLanSocket();
 // Closes the socket once; later calls do nothing.
 void CloseLanSocket();
 
-// One LAN turn of the receive loop: takes one datagram into the current
-// message (cut at its first zero byte).
-void ReceiveLanDatagram();
+// The reception of one LAN turn of the receive loop: takes one waiting
+// datagram into recs (a longer one is cut to the buffer) and its sender into
+// *from. Returns its length, 0 for an empty datagram, or -1 when nothing is
+// waiting.
+ssize_t ReceiveLanDatagram(sockaddr_in* from);

@@ -7,14 +7,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
-#include "config/board_tables.h"
-#include "config/text.h"
-#include "host/host_state.h"
-#include "host/log.h"
-#include "protocol/protocol_state.h"
-#include "transport/message.h"
+#include "base/log.h"
+#include "base/settings.h"
+#include "base/text.h"
+#include "transport/reply.h"
 
 SerialState serial;
 uint8_t recs_usb[kSerialReadSize];
@@ -37,9 +34,11 @@ speed_t SpeedFor(unsigned baudrate, bool* supported) {
 }
 
 // Raw 8-bit transfer at the configured speed. Besides the line settings, the
-// input translations that would change or swallow protocol bytes (CR to LF,
-// XON/XOFF flow control, stripping the eighth bit) are switched off: boards
-// send binary bytes such as board numbers and step counts.
+// input translations that would change or swallow protocol bytes (CR to LF
+// and back, XON/XOFF flow control, stripping the eighth bit) are switched
+// off: boards send binary bytes such as board numbers and step counts, and
+// 0x0D, 0x11 and 0x13 among them must arrive as sent. Hardware flow control
+// is off too: a board without the RTS/CTS lines would stall every write.
 void ConfigurePort(SerialPort& port) {
     termios& options = port.options;
     tcgetattr(port.comport, &options);
@@ -50,7 +49,7 @@ void ConfigurePort(SerialPort& port) {
         cfsetospeed(&options, speed);
     }
     options.c_cflag |= (CLOCAL | CREAD);
-    options.c_cflag &= ~CSIZE;
+    options.c_cflag &= ~(CSIZE | CRTSCTS);
     options.c_cflag |= CS8;
     options.c_iflag |= IGNPAR;
     options.c_iflag &= ~(PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
@@ -60,7 +59,15 @@ void ConfigurePort(SerialPort& port) {
     tcsetattr(port.comport, TCSANOW, &options);
 }
 
+bool IsPortOpen(const std::string& path) {
+    for (const SerialPort& port : serial.ports) {
+        if (port.ComPortName == path && port.comport >= 0) return true;
+    }
+    return false;
+}
+
 void OpenScannedPort(const std::string& path) {
+    if (IsPortOpen(path)) return;  // never open a port twice
     Log("\nFound serial port: " + path);
     int fd = open_port(path);
     serial.nbytes = fd;
@@ -70,10 +77,13 @@ void OpenScannedPort(const std::string& path) {
     port.ComPortName = path;
     ConfigurePort(port);
     serial.ports.push_back(std::move(port));
-    ++cycleState.max_cycles;
+    ++serial.max_cycles;
     Log("\nSerial port " + path + " opened");
 }
 
+// Unsent output is discarded first: closing a terminal with output the
+// device has not taken waits for the driver's drain timeout (tens of seconds
+// on Linux), inside the simulator's frame.
 void ClosePortDescriptor(SerialPort& port) {
     if (port.comport < 0) return;
     tcflush(port.comport, TCIOFLUSH);
@@ -86,13 +96,6 @@ bool IsPortInUse(const SerialPort& port) {
         if (used == port.ComPortName) return true;
     }
     return false;
-}
-
-// Boards on later ports move down with their ports; LAN boards stay negative.
-void RenumberBoardsAfterPort(int closedIndex) {
-    for (Board& board : Boards) {
-        if (board.SerialIndex > closedIndex) --board.SerialIndex;
-    }
 }
 
 }  // namespace
@@ -122,7 +125,7 @@ bool IsSerialPortName(const std::string& name) {
 int open_port(const std::string& path) {
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        perror("open_port: Unable to open serial port - ");
+        LogSystemError("open_port: Unable to open serial port - ");
         return -1;
     }
     fcntl(fd, F_SETFL, O_NONBLOCK);
@@ -149,21 +152,13 @@ int ScanSerialPorts() {
     return opened;
 }
 
-void ReadSerialPort() {
-    msg.MessageIsSerial = 1;
-    int p = serial.SerialCurrent;
-    if (p < 0 || static_cast<std::size_t>(p) >= serial.ports.size()) return;
-    SerialPort& port = serial.ports[p];
+std::size_t ReadSerialPort(int p) {
+    if (p < 0 || static_cast<std::size_t>(p) >= serial.ports.size()) return 0;
+    const int fd = serial.ports[p].comport;
     int waiting = 0;
-    if (ioctl(port.comport, FIONREAD, &waiting) < 0) waiting = 0;
-    msg.recsize = waiting;
-    if (waiting <= 0) return;
-    ssize_t got = read(port.comport, recs_usb, sizeof recs_usb);
-    msg.recsize = static_cast<int>(got);
-    if (got <= 0) return;
-    // A zero byte ends what this read contributes.
-    const char* bytes = reinterpret_cast<const char*>(recs_usb);
-    port.SerialBuffer.append(bytes, strnlen(bytes, static_cast<std::size_t>(got)));
+    if (ioctl(fd, FIONREAD, &waiting) < 0 || waiting <= 0) return 0;
+    ssize_t got = read(fd, recs_usb, sizeof recs_usb);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 void ClearUSB() {
@@ -179,19 +174,17 @@ void ClearUSB() {
             ++i;
             continue;
         }
-        RenumberBoardsAfterPort(static_cast<int>(i));
-        Log("\nClosing " + port.ComPortName);
+        if (serial.onPortClosed) serial.onPortClosed(static_cast<int>(i));
+        // A port a disable has closed already is only removed.
+        if (port.comport >= 0) Log("\nClosing " + port.ComPortName);
         ClosePortDescriptor(port);
         serial.ports.erase(serial.ports.begin() + static_cast<std::ptrdiff_t>(i));
-        --cycleState.max_cycles;
-        --cycleState.cycle;
+        --serial.max_cycles;
+        --serial.cycle;
         serial.SerialCurrent = 0;
     }
 }
 
 void CloseAllSerialPorts() {
-    for (SerialPort& port : serial.ports) {
-        if (port.comport >= 0) close(port.comport);
-        port.comport = -1;
-    }
+    for (SerialPort& port : serial.ports) ClosePortDescriptor(port);
 }

@@ -22,11 +22,21 @@ struct SerialPort {
 // scan at a directory of links to pseudo-terminals to try virtual boards.
 std::string DefaultSerialDeviceDir();
 
+// Told the index of every port ClearUSB closes, before the later ports move
+// down, so that whatever refers to ports by index can follow them.
+using PortClosedListener = void (*)(int closedIndex);
+
 struct SerialState {
     std::vector<SerialPort> ports;
     std::vector<std::string> UsedUSB;  // device paths on which a board identified itself
     int SerialCurrent = 0;             // port whose turn it is in the receive loop
     int nbytes = 0;                    // descriptor returned by the latest open_port
+    // The main cycle's rotation over the transports: one turn for the LAN and
+    // one per open port, and the turns still to take in the current receive
+    // loop. Opening a port adds a turn; ClearUSB takes one per closed port.
+    int max_cycles = 1;
+    int cycle = 1;
+    PortClosedListener onPortClosed = nullptr;  // installed by the host
     std::string deviceDir =
         DefaultSerialDeviceDir();  // where the port scan looks, with a trailing slash
 };
@@ -39,18 +49,19 @@ extern uint8_t recs_usb[kSerialReadSize];
 int open_port(const std::string& path);
 int Send_USB(int fd, const void* buf, std::size_t len);
 
-// Scans deviceDir and opens every matching port; returns the number opened,
-// or -1 when the directory cannot be read.
+// Scans deviceDir and opens every matching port not open yet; returns the
+// number opened, or -1 when the directory cannot be read.
 int ScanSerialPorts();
 // Whether a directory entry's name looks like a USB serial device.
 bool IsSerialPortName(const std::string& name);
 
-// One serial turn of the receive loop for port SerialCurrent: reads what has
-// arrived into the port's buffer.
-void ReadSerialPort();
+// The read of one serial turn of the receive loop: takes what port p has
+// received, at most kSerialReadSize bytes, into recs_usb. Returns the number
+// of bytes read, 0 when nothing is waiting (or p is no open port).
+std::size_t ReadSerialPort(int p);
 
-// Closes every port not in use (unless USB_FIX), renumbering the boards'
-// ports and the rotation counters.
+// Closes every port not in use (unless USB_FIX), shortening the rotation and
+// telling onPortClosed each closed port's index.
 void ClearUSB();
 // Closes every descriptor in list order, once, leaving the tables as they are.
 void CloseAllSerialPorts();

@@ -2,8 +2,8 @@
 
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
-#include "host/host_state.h"
-#include "host/lifecycle.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 
 WindowState window;
 
@@ -73,7 +73,7 @@ void CreateButtons(int L, int T) {
 
 void CreateInstructionsWidget(int left, int top, int width, int height) {
     const int L = left, T = top, R = left + width, B = top - height;
-    std::string title = "Kestrix v" + lifecycle.plugin_ver;
+    std::string title = "Kestrix v" + plugin_ver;
     window.InstructionsWidget =
         XPCreateWidget(L, T, R, B, 0, title.c_str(), 1, nullptr, xpWidgetClass_MainWindow);
     XPSetWidgetProperty(window.InstructionsWidget, xpProperty_MainWindowHasCloseBoxes, 1);
@@ -82,7 +82,6 @@ void CreateInstructionsWidget(int left, int top, int width, int height) {
     CreateButtons(L, T);
     XPAddWidgetCallback(window.WindowCheckbox, ToggleWindow);
     XPAddWidgetCallback(window.ToggleUSB, ToggleUSBHandler);
-    XPAddWidgetCallback(window.ReconnectButton, ReconnectButtonHandler);
     XPAddWidgetCallback(window.InstructionsWidget, CloseWindowHandler);
 }
 
@@ -109,4 +108,19 @@ void BlankStatusLines() {
 
 void ShowStatusWindow() {
     if (window.InstructionsWidget) XPShowWidget(window.InstructionsWidget);
+}
+
+namespace {
+
+class WindowSink : public StatusLineSink {
+  public:
+    void SetStatusLine(int n, const std::string& text) override { ::SetStatusLine(n, text); }
+    void ShowStatusWindow() override { ::ShowStatusWindow(); }
+};
+
+}  // namespace
+
+StatusLineSink& WindowStatusLines() {
+    static WindowSink sink;
+    return sink;
 }

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "XPWidgetDefs.h"
+#include "config/status_sink.h"
 
 inline constexpr int kStatusLines = 11;
 
 struct WindowState {
+    int gMenuItem = 0;  // 1 while the window exists
     XPWidgetID InstructionsWidget = nullptr;
     std::array<XPWidgetID, kStatusLines> InstructionsTextWidget{};
     std::vector<std::string> InstructionsText;        // texts of the 11 status lines
@@ -18,12 +20,12 @@ struct WindowState {
     XPWidgetID WindowCheckbox = nullptr;
     XPWidgetID ToggleUSB = nullptr;  // the PAUSE button
     XPWidgetID ReconnectButton = nullptr;
-    int message_line_number = 0;  // status line last written for a board
 };
 
 extern WindowState window;
 
-// Builds the window (hidden) and stores its widget ids.
+// Builds the window (hidden) and stores its widget ids. The Reconnect
+// button's callback restarts the whole plugin, so the host attaches it.
 void CreateInstructionsWidget(int left, int top, int width, int height);
 
 // Sets status line n's text and caption; lines outside the window are ignored.
@@ -34,6 +36,10 @@ std::string StatusLine(int n);
 void BlankStatusLines();
 // Shows the window if it exists.
 void ShowStatusWindow();
+
+// The window as the parser's status-line sink: the lines above, and showing
+// the window.
+StatusLineSink& WindowStatusLines();
 
 // Widget callbacks.
 int CloseWindowHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,

@@ -1,9 +1,10 @@
 // What the status window's controls do.
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
-#include "host/guard.h"
-#include "host/host_state.h"
-#include "host/settings_file.h"
+#include "base/guard.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
+#include "base/settings_file.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -29,7 +30,7 @@ void ShowPausedNotice() {
 int CloseWindowHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t, intptr_t) {
     return Guarded("window close box", 0, [&] {
         if (message != xpMessage_CloseButtonPushed) return 0;
-        if (lifecycle.gMenuItem == 1) XPHideWidget(widget);
+        if (window.gMenuItem == 1) XPHideWidget(widget);
         return 1;
     });
 }
@@ -45,7 +46,7 @@ int ToggleWindow(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t param2)
 int ToggleUSBHandler(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t) {
     return Guarded("PAUSE button", 0, [&] {
         if (message != xpMsg_PushButtonPressed) return 0;
-        lifecycle.PluginPaused = true;
+        pluginState.PluginPaused = true;
         ShowPausedNotice();
         return 1;
     });

@@ -2,11 +2,10 @@
 // loaded and parsed table by table.
 #include <sstream>
 
+#include "base/settings.h"
 #include "config/load_config.h"
-#include "host/host_state.h"
 #include "parser_fixture.h"
 #include "test_env.h"
-#include "ui/status_window.h"
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -21,7 +20,7 @@ class LoadConfigTest : public ParserTest {
         testenv::MakeDirs(aircraftFolder());
         testenv::MakeDirs(pluginFolder());
         simhost::SetAircraftPath(aircraftFolder() + "/C172.acf");
-        startup.foldername = pluginFolder();
+        paths.foldername = pluginFolder();
     }
     std::string aircraftFolder() const { return dir.path() + "/Aircraft/C172"; }
     std::string pluginFolder() const { return dir.path() + "/Resources/plugins/Kestrix"; }
@@ -42,7 +41,7 @@ class LoadConfigTest : public ParserTest {
         Load();
         ASSERT_THAT(ArduinoID, ElementsAre(1u, 2u));
         ObserveNotes();
-        ReadConfigFile(ArduinoConfigFile.at(k), 0, ArduinoID.at(k));
+        ReadConfigFile(ArduinoConfigFile.at(k), 0, ArduinoID.at(k), MessageSource{});
         for (const ParseNote& note : notes) {
             ADD_FAILURE() << "line " << note.line << " " << NoteKindName(note.kind) << ": "
                           << note.reason << "\n  " << note.text;
@@ -65,7 +64,7 @@ TEST_F(LoadConfigTest, ReadsTheFileBesideTheUsersAircraft) {
     testenv::WriteFile(aircraftFolder() + "/data.cfg", "*2\n[I]\nD5 sim/a\n");
     testenv::WriteFile(pluginFolder() + "/data.cfg", "*3\n[I]\nD6 sim/b\n");
     const std::string log = Load();
-    EXPECT_EQ(startup.filepath, aircraftFolder() + "/data.cfg");
+    EXPECT_EQ(paths.filepath, aircraftFolder() + "/data.cfg");
     EXPECT_EQ(log, "\nConfig file: " + aircraftFolder() + "/data.cfg\nReading config for board #2");
     EXPECT_THAT(ArduinoID, ElementsAre(2u));
     EXPECT_THAT(ArduinoConfigFile, ElementsAre("[I]\nD5 sim/a\n"));
@@ -74,7 +73,7 @@ TEST_F(LoadConfigTest, ReadsTheFileBesideTheUsersAircraft) {
 TEST_F(LoadConfigTest, FallsBackToThePluginFolder) {
     testenv::WriteFile(pluginFolder() + "/data.cfg", "*3\n[I]\nD6 sim/b\n");
     Load();
-    EXPECT_EQ(startup.filepath, pluginFolder() + "/data.cfg");
+    EXPECT_EQ(paths.filepath, pluginFolder() + "/data.cfg");
     EXPECT_THAT(ArduinoID, ElementsAre(3u));
 }
 

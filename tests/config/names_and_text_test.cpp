@@ -2,8 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "config/names.h"
-#include "config/text.h"
 #include "custom/custom_refs.h"
 
 using ::testing::ElementsAre;

@@ -4,20 +4,28 @@
 
 #include <random>
 
+#include "base/settings.h"
 #include "config/parse_report.h"
-#include "host/host_state.h"
+#include "config/status_line.h"
 #include "parser_fixture.h"
-#include "transport/lan.h"
-#include "transport/message.h"
-#include "transport/serial.h"
 #include "ui/status_window.h"
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 namespace {
 
 const char* kBeaconOn = "sim/lights/beacon_lights_on";
+
+sockaddr_in Address(const char* host, int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, host, &address.sin_addr);
+    return address;
+}
 
 }  // namespace
 
@@ -111,20 +119,18 @@ TEST_F(ParserTest, ASecondInputOrOutputSectionContinuesTheFirst) {
 }
 
 TEST_F(ParserTest, ReparsingABoardReplacesOnlyItsRows) {
-    msg.MessageIsSerial = 1;
-    serial.SerialCurrent = 3;
     Parse(
         "[A]\nE D3,1\nG 40\n[I]\nD5+ sim/lights/beacon_lights_on\nA2 "
         "sim/cockpit2/engine/actuators/throttle_ratio_all 0,1 1 30\n"
         "[O]\n13L 0 sim/cockpit2/annunciators/master_warning\n12L sim/x\n",
-        1, 0);
-    msg.MessageIsSerial = 0;
+        1, 0, SerialSource(3));
     Parse(
         "[I]\nD7+ sim/lights/taxi_lights_on\n[O]\n5N 0 sim/cockpit2/radios/actuators/"
         "transponder_code 1 4 0\n",
         2, 1);
     const Board second = Boards[1];
-    Parse("[I]\nD9+ sim/lights/landing_lights_on\nD9- sim/lights/landing_lights_off\n", 4, 0);
+    Parse("[I]\nD9+ sim/lights/landing_lights_on\nD9- sim/lights/landing_lights_off\n", 4, 0,
+          SerialSource(3));
 
     ASSERT_EQ(Boards.size(), 2u);
     const Board& first = Boards[0];
@@ -137,7 +143,7 @@ TEST_F(ParserTest, ReparsingABoardReplacesOnlyItsRows) {
     EXPECT_EQ(first.AnalogAdditional[6], 0) << "channel 2 is free again";
     EXPECT_EQ(first.AnalogAdditional.size(), 48u);
     EXPECT_EQ(first.SerialIndex, 3) << "a USB board stays on its port";
-    EXPECT_EQ(window.message_line_number, 2);
+    EXPECT_EQ(message_line_number, 2);
 
     const Board& untouched = Boards[1];
     EXPECT_EQ(untouched.OutDevice, 2u);
@@ -149,25 +155,20 @@ TEST_F(ParserTest, ReparsingABoardReplacesOnlyItsRows) {
 }
 
 TEST_F(ParserTest, NewBoardsAreReachedTheWayTheirMessageCame) {
-    msg.MessageIsSerial = 1;
-    serial.SerialCurrent = 2;
-    Parse("", 1, 0);
+    Parse("", 1, 0, SerialSource(2));
     EXPECT_EQ(DebugAddress, "USB");
-    msg.MessageIsSerial = 0;
-    lan.serv_addr.sin_family = AF_INET;
-    lan.serv_addr.sin_port = htons(5080);
-    inet_pton(AF_INET, "127.0.0.5", &lan.serv_addr.sin_addr);
-    Parse("", 2, 1);
+    const sockaddr_in sender = Address("127.0.0.5", 5080);
+    Parse("", 2, 1, LanSource(sender));
     EXPECT_EQ(DebugAddress, "LAN");
 
     EXPECT_EQ(Boards[0].SerialIndex, 2);
     EXPECT_EQ(Boards[0].UdpIP.sin_addr.s_addr, 0u);
     EXPECT_EQ(Boards[0].UdpIP.sin_port, 0);
     EXPECT_EQ(Boards[1].SerialIndex, -1);
-    EXPECT_EQ(Boards[1].UdpIP.sin_addr.s_addr, lan.serv_addr.sin_addr.s_addr);
+    EXPECT_EQ(Boards[1].UdpIP.sin_addr.s_addr, sender.sin_addr.s_addr);
     EXPECT_EQ(Boards[1].UdpIP.sin_port, htons(5080));
-    EXPECT_EQ(window.message_line_number, 2);
-    ReadConfigFile("[I]\nD5+ sim/lights/beacon_lights_on\n", 5, 3);
+    EXPECT_EQ(message_line_number, 2);
+    ReadConfigFile("[I]\nD5+ sim/lights/beacon_lights_on\n", 5, 3, MessageSource{});
     EXPECT_EQ(Boards.size(), 2u) << "an index past the next board is ignored";
 }
 
@@ -181,17 +182,15 @@ TEST_F(ParserTest, StatusLineNamesTheBoardAndCountsItsInputsAndOutputs) {
         text += std::to_string(pin) + "L 0 sim/cockpit2/annunciators/master_warning\n";
     }
     text += "12L D22=1\n13L D22=2\n";
-    msg.MessageIsSerial = 1;
-    Parse(text, 3, 1);
+    Parse(text, 3, 1, SerialSource(0));
     EXPECT_EQ(StatusLine(1), "1. LAN Kestrix Board #1,   1 inputs");
     EXPECT_EQ(StatusLine(2), "2. USB Kestrix Board #3,   14 inputs,   9 outputs");
     EXPECT_EQ(StatusLine(3), "   scanning...");
 
     settings.ScanTimeout = 0;
-    msg.MessageIsSerial = 0;
     Parse("[O]\nK1 0 sim/cockpit2/annunciators/master_warning\nK2 mode=1\n", 0, 2);
     EXPECT_EQ(StatusLine(3), "3. LAN Lumora Panel,   2 outputs");
-    EXPECT_EQ(StatusLine(4), "   ") << "no scanning line once scanning is over";
+    EXPECT_EQ(StatusLine(4), "") << "no scanning line once scanning is over";
     Parse("[O]\n12L sim/x\n", 4, 3);
     EXPECT_EQ(StatusLine(4), "4. LAN Kestrix Board #4") << "mode lines alone show no count";
 }
@@ -199,29 +198,30 @@ TEST_F(ParserTest, StatusLineNamesTheBoardAndCountsItsInputsAndOutputs) {
 TEST_F(ParserTest, ABoardReadAgainKeepsItsOwnStatusLine) {
     settings.ScanTimeout = 512;
     Parse("[I]\nD5+ sim/lights/beacon_lights_on\n", 1, 0);
-    msg.MessageIsSerial = 1;
-    Parse("[I]\nD5+ sim/lights/beacon_lights_on\nD6+ sim/lights/beacon_lights_off\n", 2, 1);
-    msg.MessageIsSerial = 1;
-    Parse("", 1, 0);
+    Parse("[I]\nD5+ sim/lights/beacon_lights_on\nD6+ sim/lights/beacon_lights_off\n", 2, 1,
+          SerialSource(0));
+    Parse("", 1, 0, SerialSource(0));
     EXPECT_EQ(StatusLine(1), "1. LAN Kestrix Board #1");
     EXPECT_EQ(StatusLine(2), "2. USB Kestrix Board #2,   2 inputs");
     EXPECT_EQ(StatusLine(3), "   scanning...");
 }
 
 TEST_F(ParserTest, BoardsPastTheWindowsLastLineAreStillConfigured) {
+    SetStatusLineSink(&WindowStatusLines());
     settings.ScanTimeout = 512;
-    window.message_line_number = 9;
+    message_line_number = 9;
     Parse("[I]\nD5+ sim/lights/beacon_lights_on\n", 1, 0);
-    EXPECT_EQ(StatusLine(10), "10. LAN Kestrix Board #1,   1 inputs");
+    EXPECT_EQ(::StatusLine(10), "10. LAN Kestrix Board #1,   1 inputs");
     Parse("[I]\nD5+ sim/lights/beacon_lights_on\n", 2, 1);
-    EXPECT_EQ(window.message_line_number, 11);
-    EXPECT_EQ(StatusLine(11), "");
-    EXPECT_EQ(StatusLine(10), "10. LAN Kestrix Board #1,   1 inputs");
+    EXPECT_EQ(message_line_number, 11);
+    EXPECT_EQ(::StatusLine(11), "");
+    EXPECT_EQ(::StatusLine(10), "10. LAN Kestrix Board #1,   1 inputs");
     EXPECT_THAT(Keys(1), ElementsAre("D5+"));
 }
 
-TEST_F(ParserTest, TheWindowShowsTheLineAndOpensWhenSetTo) {
+TEST_F(ParserTest, TheWindowAsSinkShowsTheLineAndOpensWhenSetTo) {
     CreateInstructionsWidget(400, 612, 410, 445);
+    SetStatusLineSink(&WindowStatusLines());
     settings.WINDOW_ON_CONNECT = false;
     Parse("[I]\nD5+ sim/lights/beacon_lights_on\n", 1, 0);
     EXPECT_FALSE(simhost::IsShown(window.InstructionsWidget));
@@ -230,6 +230,13 @@ TEST_F(ParserTest, TheWindowShowsTheLineAndOpensWhenSetTo) {
     settings.WINDOW_ON_CONNECT = true;
     Parse("", 2, 1);
     EXPECT_TRUE(simhost::IsShown(window.InstructionsWidget));
+
+    // Without a sink (kestrix-check) the board is read all the same.
+    SetStatusLineSink(nullptr);
+    Parse("[I]\nD6+ sim/lights/beacon_lights_on\n", 3, 2);
+    EXPECT_THAT(Keys(2), ElementsAre("D6+"));
+    EXPECT_THAT(simhost::FindWidget(window.InstructionsTextWidget[3])->descriptor,
+                Not(HasSubstr("Board #3")));
 }
 
 TEST_F(ParserTest, ReportsNameTheLinesSkippedAndUnresolved) {
@@ -364,7 +371,7 @@ TEST_F(ParserTest, ArbitraryLinesKeepEveryTableInBounds) {
             text += pick(4) ? "\n" : "\r\n";
         }
         const std::size_t b = static_cast<std::size_t>(round % 3);
-        ReadConfigFile(text, b, static_cast<unsigned>(round % 4));
+        ReadConfigFile(text, b, static_cast<unsigned>(round % 4), MessageSource{});
         const Board& board = Boards.at(b);
         ASSERT_EQ(board.AnalogAdditional.size(), 48u) << text;
         ASSERT_EQ(board.MatrixAdditional.size(), 5u) << text;

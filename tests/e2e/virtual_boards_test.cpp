@@ -6,8 +6,8 @@
 #include <memory>
 #include <sstream>
 
+#include "base/settings.h"
 #include "config/board_tables.h"
-#include "host/host_state.h"
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "protocol/main_cycle.h"

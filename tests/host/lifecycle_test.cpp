@@ -7,13 +7,17 @@
 #include <cstring>
 
 #include "XPLMPlugin.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "host/host_state.h"
 #include "host/lifecycle.h"
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
+#include "simdata/ping.h"
 #include "transport/lan.h"
+#include "transport/serial.h"
 
 using testing::HasSubstr;
 
@@ -125,9 +129,9 @@ TEST_F(PluginTest, EarlyAirportAndSceneryLoadsRequestInputsOnlyWhenAllowed) {
     simhost::SetFlightTimeRunning(false);
     auto requested = [&](int message, float flightTime) {
         simhost::SetValue("sim/time/total_flight_time_sec", flightTime);
-        cycleState.PingTimeout = 42;
+        ping.PingTimeout = 42;
         simhost::SendMessage(plugin.module(), message);
-        return cycleState.PingTimeout == 0;
+        return ping.PingTimeout == 0;
     };
     EXPECT_TRUE(requested(XPLM_MSG_AIRPORT_LOADED, 0.0f));
     EXPECT_TRUE(requested(XPLM_MSG_SCENERY_LOADED, 4.9f));
@@ -146,9 +150,9 @@ TEST_F(PluginTest, FlightTimeGateReadsThePublishedDataref) {
     folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\n");
     plugin.Start();
     ASSERT_FALSE(simhost::HasDataRef("sim/time/total_flight_time"));
-    ASSERT_NE(lifecycle.FlightTimeDref, nullptr);
+    ASSERT_NE(pluginState.FlightTimeDref, nullptr);
     simhost::SetValue("sim/time/total_flight_time_sec", 300.0);
-    EXPECT_FLOAT_EQ(XPLMGetDataf(lifecycle.FlightTimeDref), 300.0f);
+    EXPECT_FLOAT_EQ(XPLMGetDataf(pluginState.FlightTimeDref), 300.0f);
 }
 
 // The simulator calls nothing of a disabled plugin: no main cycle runs and no
@@ -207,8 +211,8 @@ TEST_F(PluginTest, ResetRestoresDefaultsButKeepsBaudrateAndFrameTime) {
     StartAndInitialize();
     EXPECT_EQ(settings.Baudrate, 57600u);
     EXPECT_FALSE(settings.RESET_EVENTS);
-    lifecycle.frametime = 0.02f;
-    lifecycle.PluginPaused = true;
+    pluginState.frametime = 0.02f;
+    pluginState.PluginPaused = true;
 
     // Without USB_BAUD the earlier speed stays; everything else is default.
     folder.WriteConfig("IP_ADDRESS = 127.0.0.1\nSCANNING_TIMEOUT = 0\n");
@@ -217,6 +221,24 @@ TEST_F(PluginTest, ResetRestoresDefaultsButKeepsBaudrateAndFrameTime) {
     EXPECT_TRUE(settings.RESET_EVENTS);
     EXPECT_EQ(settings.UDP_PORT, 5080);
     EXPECT_EQ(settings.SpecifiedIP, "127.0.0.1");
-    EXPECT_FALSE(lifecycle.PluginPaused);
-    EXPECT_FLOAT_EQ(lifecycle.frametime, 0.02f);
+    EXPECT_FALSE(pluginState.PluginPaused);
+    EXPECT_FLOAT_EQ(pluginState.frametime, 0.02f);
+}
+
+// "Reconnect" before the first frame: the start that follows does it all,
+// once: one socket, each port opened once, one discovery request per port.
+TEST_F(PluginTest, AReconnectBeforeTheFirstFrameLeavesEverythingToTheStart) {
+    testenv::PseudoTerminal board;
+    board.LinkAs(folder.deviceDir() + "tty.usbmodem1");
+    folder.WriteSafeConfig();
+    const int before = testenv::OpenDescriptorCount();
+    plugin.Start();
+    EXPECT_TRUE(simhost::ChooseMenuItem("Kestrix", "Reconnect"));
+    simhost::SetFramePeriod(0.025);
+    simhost::RunFrame();  // the start
+    EXPECT_EQ(testenv::OpenDescriptorCount(), before + 2) << "one socket and one port";
+    EXPECT_EQ(serial.ports.size(), 1u);
+    EXPECT_EQ(serial.max_cycles, 2);
+    simhost::RunFor(1.1);  // the first main cycle sends the one-shot requests
+    EXPECT_EQ(board.Read(), "XP");
 }

@@ -3,8 +3,8 @@
 
 #include <sstream>
 
-#include "host/host_state.h"
-#include "host/settings_file.h"
+#include "base/settings.h"
+#include "base/settings_file.h"
 #include "test_env.h"
 
 namespace {
@@ -79,7 +79,7 @@ TEST(SettingsFile, NumbersIgnoreTheProcessLocale) {
 
 class SettingsRewrite : public ::testing::Test {
   protected:
-    SettingsRewrite() { startup.foldername = dir.path(); }
+    SettingsRewrite() { paths.foldername = dir.path(); }
     std::string Path() const { return dir.path() + "/config.ini"; }
     testenv::TempDir dir;
 };

@@ -5,8 +5,8 @@
 #include "XPLMPlugin.h"
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
+#include "base/settings.h"
 #include "config/board_tables.h"
-#include "host/host_state.h"
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "transport/lan.h"
@@ -29,7 +29,7 @@ intptr_t Property(XPWidgetID widget, int property) {
 TEST_F(PluginTest, PluginFolderIsFoundFromAModuleInA64Folder) {
     folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\nUSB_DEVICE_COUNT = 3\n");
     StartAndInitialize();
-    EXPECT_EQ(startup.foldername, folder.pluginFolder());
+    EXPECT_EQ(paths.foldername, folder.pluginFolder());
     EXPECT_EQ(settings.USBcountVar, 3);
 }
 
@@ -38,7 +38,7 @@ TEST_F(PluginTest, PluginFolderIsFoundFromAModuleDirectlyInIt) {
     plugin.Start();
     simhost::SetModulePath(folder.pluginFolder() + "/mac.xpl");
     simhost::RunFrame();
-    EXPECT_EQ(startup.foldername, folder.pluginFolder());
+    EXPECT_EQ(paths.foldername, folder.pluginFolder());
     EXPECT_EQ(settings.USBcountVar, 3);
 }
 
@@ -52,9 +52,9 @@ TEST_F(PluginTest, OnAMacHostConfigIniAndTheAircraftsDataCfgAreFound) {
     simhost::SetModulePath(folder.pluginFolder() + "/64/mac.xpl");
     simhost::RunFrame();
     EXPECT_EQ(XPLMIsFeatureEnabled("XPLM_USE_NATIVE_PATHS"), 1);
-    EXPECT_EQ(startup.foldername, folder.pluginFolder());
+    EXPECT_EQ(paths.foldername, folder.pluginFolder());
     EXPECT_EQ(settings.USBcountVar, 3);
-    EXPECT_EQ(startup.filepath, folder.aircraftFolder() + "/data.cfg");
+    EXPECT_EQ(paths.filepath, folder.aircraftFolder() + "/data.cfg");
     EXPECT_EQ(ArduinoConfigFile.size(), 1u);
 }
 
@@ -64,7 +64,7 @@ TEST_F(PluginTest, AModuleNameOfAnotherLengthFallsBackToTheFixedFolder) {
     plugin.Start();
     simhost::SetModulePath(folder.pluginFolder() + "/64/kestrix.xpl");
     simhost::RunFrame();
-    EXPECT_EQ(startup.foldername, folder.root() + "/Resources/plugins/Kestrix");
+    EXPECT_EQ(paths.foldername, folder.root() + "/Resources/plugins/Kestrix");
     EXPECT_EQ(settings.USBcountVar, 3) << "config.ini read from the fixed folder";
 }
 
@@ -75,7 +75,7 @@ TEST_F(PluginTest, WithNoConfigAnywhereTheDefaultsStayAndTheFixedFolderIsUsed) {
     plugin.Start();
     std::remove((folder.pluginFolder() + "/config.ini").c_str());
     simhost::RunFrame();
-    EXPECT_EQ(startup.foldername, elsewhere.path() + "/Resources/plugins/Kestrix");
+    EXPECT_EQ(paths.foldername, elsewhere.path() + "/Resources/plugins/Kestrix");
     EXPECT_EQ(settings.UDP_PORT, 5080);
     EXPECT_EQ(settings.ScanTimeout, 512);
 }

@@ -2,7 +2,8 @@
 #include "ui/status_window.h"
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
-#include "host/host_state.h"
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "transport/lan.h"
@@ -83,7 +84,7 @@ TEST_F(WindowTest, PauseStopsTheCycleAndShowsTheNoticeUntilAReconnect) {
     SetStatusLine(0, "line zero");
     SetStatusLine(1, "1. LAN Kestrix Board #1");
     EXPECT_TRUE(simhost::PushButton(window.ToggleUSB));
-    EXPECT_TRUE(lifecycle.PluginPaused);
+    EXPECT_TRUE(pluginState.PluginPaused);
     EXPECT_EQ(W(window.InstructionsTextWidget[0]).descriptor, "line zero");
     EXPECT_EQ(W(window.InstructionsTextWidget[2]).descriptor, " <<< Kestrix Paused >>> ");
     EXPECT_EQ(W(window.InstructionsTextWidget[4]).descriptor,
@@ -94,10 +95,10 @@ TEST_F(WindowTest, PauseStopsTheCycleAndShowsTheNoticeUntilAReconnect) {
     EXPECT_EQ(window.InstructionsText[1], "1. LAN Kestrix Board #1") << "only the captions change";
 
     EXPECT_TRUE(simhost::PushButton(window.ToggleUSB));  // a second press does not resume
-    EXPECT_TRUE(lifecycle.PluginPaused);
+    EXPECT_TRUE(pluginState.PluginPaused);
 
     EXPECT_TRUE(simhost::PushButton(window.ReconnectButton));
-    EXPECT_FALSE(lifecycle.PluginPaused);
+    EXPECT_FALSE(pluginState.PluginPaused);
     for (int n = 0; n < 11; ++n) EXPECT_EQ(W(window.InstructionsTextWidget[n]).descriptor, "   ");
 }
 
@@ -135,4 +136,24 @@ TEST_F(WindowTest, ResetsReuseTheWindowAndLeakNoDescriptor) {
     EXPECT_GE(lan.sock, 0);
     EXPECT_EQ(window.InstructionsWidget, before);
     EXPECT_EQ(simhost::Widgets().size(), widgets);
+}
+
+// The project declares the SDK's widget numbers itself; a module built with
+// a wrong one talks nonsense to the real simulator. The published values:
+TEST(WidgetDeclarations, CarryTheNumbersOfThePublishedSdk) {
+    const struct {
+        const char* name;
+        int declared;
+        int published;
+    } numbers[] = {
+        {"xpProperty_MainWindowHasCloseBoxes", xpProperty_MainWindowHasCloseBoxes, 1200},
+        {"xpMessage_CloseButtonPushed", xpMessage_CloseButtonPushed, 1200},
+        {"xpProperty_ButtonType", xpProperty_ButtonType, 1300},
+        {"xpProperty_ButtonBehavior", xpProperty_ButtonBehavior, 1301},
+        {"xpProperty_ButtonState", xpProperty_ButtonState, 1302},
+        {"xpMsg_PushButtonPressed", xpMsg_PushButtonPressed, 1300},
+        {"xpMsg_ButtonStateChanged", xpMsg_ButtonStateChanged, 1301},
+        {"xpProperty_CaptionLit", xpProperty_CaptionLit, 1600},
+    };
+    for (const auto& n : numbers) EXPECT_EQ(n.declared, n.published) << n.name;
 }

@@ -1,12 +1,17 @@
 // Discovery and identification, end to end through the main cycle.
 #include <arpa/inet.h>
 
+#include "base/plugin_state.h"
+#include "base/settings.h"
 #include "config/board_tables.h"
-#include "host/host_state.h"
+#include "config/status_line.h"
+#include "config/status_sink.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
+#include "protocol/receive.h"
 #include "protocol_fixture.h"
 #include "transport/lan.h"
+#include "transport/reply.h"
 #include "transport/serial.h"
 #include "ui/status_window.h"
 
@@ -14,9 +19,7 @@ using testing::HasSubstr;
 
 namespace {
 
-// The address the sweep called last. (On loopback every address is this
-// machine, so the plugin receives its own requests to hosts where nobody
-// listens, and serv_addr shows their sender rather than the host called.)
+// The address the sweep called last: discovery leaves it in My_IP_str.
 std::string CalledHost() {
     return lan.My_IP_str;
 }
@@ -137,7 +140,7 @@ TEST_F(ProtocolTest, TheExpectedNumberOfUsbBoardsClosesTheOtherPortsAtOnce) {
     std::string upload = b.ReadExactly(61);
     ASSERT_EQ(serial.ports.size(), 1u);
     EXPECT_EQ(serial.ports[0].ComPortName, Dev("tty.usbmodemB"));
-    EXPECT_EQ(cycleState.max_cycles, 2);
+    EXPECT_EQ(serial.max_cycles, 2);
     EXPECT_EQ(Boards[0].SerialIndex, 0);
     EXPECT_EQ(upload.size(), 61u) << "the upload went to the port that identified itself";
 }
@@ -145,14 +148,14 @@ TEST_F(ProtocolTest, TheExpectedNumberOfUsbBoardsClosesTheOtherPortsAtOnce) {
 TEST_F(ProtocolTest, WrongLibraryVersionsAreRefusedWithAStatusLineShownOnce) {
     testenv::UdpPeer old("127.0.0.40", folder.port());
     StartPlugin();
-    window.message_line_number = 2;  // two board lines already shown
+    message_line_number = 2;  // two board lines already shown
     old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
     RunCycles(1);
     EXPECT_EQ(StatusLine(3), "   1. Wrong library version - 1.30 (req. min. 1.31)");
     EXPECT_TRUE(Boards.empty()) << "no configuration read";
     old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
     RunCycles(1);
-    EXPECT_EQ(window.message_line_number, 3) << "the warning is shown once";
+    EXPECT_EQ(message_line_number, 3) << "the warning is shown once";
     EXPECT_TRUE(old.ReceiveAll().size() <= 1) << "nothing but maybe the sweep's request";
 }
 
@@ -164,7 +167,7 @@ TEST_F(ProtocolTest, VersionBoundsAndTheVersionTextOfVeryOldBoards) {
     newest.SendToPlugin(NumberedIdentity(139, '1'), folder.port());
     RunCycles(1);
     EXPECT_EQ(Boards.size(), 1u) << "1.39 is accepted";
-    window.message_line_number = 4;
+    message_line_number = 4;
     ancient.SendToPlugin(NumberedIdentity(100, '1'), folder.port());
     RunCycles(1);
     EXPECT_EQ(StatusLine(5), "   3. Wrong library version - (req. min. 1.31)");
@@ -217,7 +220,7 @@ TEST_F(ProtocolTest, ScanningEndsTheGivenNumberOfCyclesAfterTheFirstBoard) {
     EXPECT_THAT(log, HasSubstr("\nClosing " + Dev("tty.usbmodemUnused")));
     EXPECT_THAT(log, HasSubstr("\nScanning stopped. "));
     EXPECT_TRUE(serial.ports.empty());
-    EXPECT_EQ(StatusLine(window.message_line_number + 1), "   ");
+    EXPECT_EQ(StatusLine(message_line_number + 1), "   ");
     int sweepPosition = cycleState.Next;
     RunCycles(3);
     EXPECT_EQ(cycleState.Next, sweepPosition) << "no more discovery";
@@ -227,7 +230,7 @@ TEST_F(ProtocolTest, TheSpinnerTurnsOnTheScanningLine) {
     StartPlugin();
     std::string marks;
     for (int i = 0; i < 5; ++i) {
-        marks += StatusLine(window.message_line_number + 1)[1];
+        marks += StatusLine(message_line_number + 1)[1];
         RunCycles(1);
     }
     EXPECT_EQ(marks, "|/-\\|");
@@ -246,7 +249,7 @@ TEST_F(ProtocolTest, PauseLeavesEverythingUnreadAndUnsent) {
     EXPECT_TRUE(board.ReceiveAll().empty());
     EXPECT_FLOAT_EQ(simhost::FindFlightLoop(MyFlightLoopCallback)->interval, 0.025f);
     simhost::PushButton(window.ReconnectButton);
-    EXPECT_FALSE(lifecycle.PluginPaused);
+    EXPECT_FALSE(pluginState.PluginPaused);
     board.SendToPlugin(NumberedIdentity(132, '1'), folder.port());
     RunCycles(1);
     EXPECT_EQ(Boards.size(), 1u);
@@ -284,4 +287,104 @@ TEST_F(ProtocolTest, ASourceRegisteredWithoutABoardNeverReachesAnotherBoard) {
     ASSERT_TRUE(stray.Receive(&upload));
     ASSERT_EQ(upload.size(), 61u);
     EXPECT_EQ(upload[60], 2);
+}
+
+// A fault while one message is handled abandons that message only; the user
+// finds it in Log.txt, and the next message of the same cycle is handled.
+TEST_F(ProtocolTest, AFaultInOneMessageIsLoggedAndAbandonsThatMessageOnly) {
+    struct FailingOnce : StatusLineSink {
+        void SetStatusLine(int, const std::string&) override {
+            if (!failed) {
+                failed = true;
+                throw std::runtime_error("status line fault");
+            }
+        }
+        void ShowStatusWindow() override {}
+        bool failed = false;
+    } sink;
+    testenv::UdpPeer first("127.0.0.80", folder.port());
+    testenv::UdpPeer second("127.0.0.81", folder.port());
+    StartPlugin("SCANNING_TIMEOUT = 0\n");
+    SetStatusLineSink(&sink);
+    first.SendToPlugin(NumberedIdentity(132, '1'), folder.port());
+    second.SendToPlugin(NumberedIdentity(132, '2'), folder.port());
+    const std::size_t logged = simhost::DebugStrings().size();
+    testing::internal::CaptureStderr();
+    RunCycles(1);
+    std::string log = testing::internal::GetCapturedStderr();
+    SetStatusLineSink(nullptr);
+    EXPECT_THAT(log, HasSubstr("\nKestrix: inbound message abandoned: status line fault"));
+    std::vector<std::string> debug = simhost::DebugStrings();
+    EXPECT_THAT(
+        std::vector<std::string>(debug.begin() + static_cast<std::ptrdiff_t>(logged), debug.end()),
+        testing::Contains("Kestrix: inbound message abandoned: status line fault\n"));
+    EXPECT_TRUE(first.ReceiveAll().empty()) << "the abandoned identification got no upload";
+    std::string upload;
+    ASSERT_TRUE(second.Receive(&upload));
+    EXPECT_EQ(upload.size(), 61u);
+}
+
+// A board that restarts may send from another source port; its upload or ID
+// reply must follow it there, for numbered boards and panels alike.
+TEST_F(ProtocolTest, ABoardBackOnANewSourcePortIsAnsweredThere) {
+    StartPlugin("SCANNING_TIMEOUT = 0\n");
+    const struct {
+        const char* host;
+        std::string identity;
+        std::size_t answer;
+    } boards[] = {{"127.0.0.90", NumberedIdentity(132, '1'), 61},
+                  {"127.0.0.91", "|13L 0 sim/cockpit2/annunciators/master_caution", 7}};
+    for (std::size_t k = 0; k < 2; ++k) {
+        testenv::UdpPeer before(boards[k].host, folder.port());
+        before.SendToPlugin(boards[k].identity, folder.port());
+        std::string answer;
+        ASSERT_TRUE(CyclesUntilReceived(before, &answer));
+        EXPECT_EQ(answer.size(), boards[k].answer);
+
+        testenv::UdpPeer after(boards[k].host, testenv::FreeUdpPort());
+        after.SendToPlugin(boards[k].identity, folder.port());
+        ASSERT_TRUE(CyclesUntilReceived(after, &answer)) << boards[k].host;
+        EXPECT_EQ(answer.size(), boards[k].answer);
+        EXPECT_TRUE(before.ReceiveAll().empty()) << "nothing to the old port";
+        EXPECT_EQ(ntohs(Boards.at(k).UdpIP.sin_port), after.port());
+    }
+    EXPECT_EQ(Boards.size(), 2u) << "each board kept its index";
+}
+
+// A refused board that repeats its identification after other boards took
+// indices in between changes nothing: no second warning, no new index.
+TEST_F(ProtocolTest, ARefusedBoardRepeatingItselfLaterChangesNothing) {
+    testenv::UdpPeer old("127.0.0.45", folder.port());
+    testenv::UdpPeer good("127.0.0.46", folder.port());
+    StartPlugin("SCANNING_TIMEOUT = 0\n");
+    old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
+    RunCycles(1);
+    good.SendToPlugin(NumberedIdentity(132, '2'), folder.port());
+    RunCycles(1);
+    ASSERT_EQ(Boards.size(), 1u);
+    const int lines = message_line_number;
+    const std::vector<int> indices = lan.NetworkIndices;
+    const std::vector<unsigned> warned = discovery.wrong_versions;
+
+    old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
+    RunCycles(1);
+    EXPECT_EQ(message_line_number, lines) << "no second warning on another line";
+    EXPECT_EQ(lan.NetworkIndices, indices);
+    EXPECT_EQ(discovery.wrong_versions, warned);
+    EXPECT_EQ(Boards.size(), 1u);
+    EXPECT_EQ(StatusLine(lines + 1), "   ");
+}
+
+// "ID sent" reports a reply that went out, never a failed send. Through the
+// receive seam, on a port whose device is gone (its descriptor is closed).
+TEST(IdReply, AFailedSendIsNotReportedAsSent) {
+    serial.ports.emplace_back();
+    serial.ports[0].ComPortName = "/dev/cu.usbmodemGone";
+    const std::string bytes = "{|13L 0 sim/cockpit2/annunciators/master_caution}";
+    testing::internal::CaptureStderr();
+    HandleSerialTurn(0, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(Boards.size(), 1u) << "the panel was read";
+    EXPECT_EQ(bytes_sent, -1);
+    EXPECT_EQ(log.find("ID sent"), std::string::npos) << log;
 }

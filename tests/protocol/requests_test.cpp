@@ -1,9 +1,12 @@
 // Control requests, settings replies, mode messages, and what a flood of
 // messages may take from one cycle.
+#include "XPLMPlugin.h"
 #include "config/board_tables.h"
 #include "protocol/protocol_state.h"
+#include "protocol/upload.h"
 #include "protocol_fixture.h"
 #include "transport/serial.h"
+#include "ui/status_window.h"
 
 namespace {
 
@@ -123,4 +126,53 @@ TEST_F(RequestsTest, AFloodOfDatagramsCannotHoldACycleNorStarveTheSerialPorts) {
     EXPECT_EQ(firstCycle, std::min<std::size_t>(firstCycle + later, kMaxMessagesPerSource));
     EXPECT_GT(firstCycle + later, static_cast<std::size_t>(kMaxMessagesPerSource))
         << "the socket must have queued more than one cycle's worth for this to test anything";
+}
+
+// Keep-alives of other devices (empty datagrams, or ones that begin with a
+// zero byte) are dropped without ending the LAN's turn, and count against
+// the per-source bound like any datagram.
+TEST_F(RequestsTest, EmptyAndZeroLeadingDatagramsNeitherEndTheTurnNorEscapeTheBound) {
+    ConnectBoard();
+    testenv::UdpPeer keepAlive("127.0.0.21", folder.port());
+    for (int i = 0; i < 20; ++i) {
+        keepAlive.SendToPlugin(i % 2 ? "" : std::string("\0ping", 5), folder.port());
+        board.SendToPlugin("~n", folder.port());
+    }
+    RunCycles(1);
+    EXPECT_EQ(board.ReceiveAll().size(), 20u) << "every request answered in the same cycle";
+
+    testenv::EnlargeSocketBuffer(lan.sock);
+    for (int i = 0; i < kMaxMessagesPerSource; ++i) keepAlive.SendToPlugin("", folder.port());
+    board.SendToPlugin("~n", folder.port());
+    RunCycles(1);
+    EXPECT_TRUE(board.ReceiveAll().empty()) << "the bound ended the turn before the request";
+    RunCycles(1);
+    EXPECT_EQ(board.ReceiveAll().size(), 1u);
+}
+
+// A mode line's letter is the last character of its key, for the mode
+// message as for the upload (a panel's key such as "12L" is longer than a
+// pin byte and a letter).
+TEST_F(RequestsTest, AModeLineTakesItsLetterFromTheEndOfItsKey) {
+    ConnectBoard();
+    Boards[0].OutputModeLed = {{Bytes({12, 'x', 'L'}), "mode=1"}};
+    EXPECT_EQ(Ask("~w"), Bytes({'{', 2, 12, ')'}));
+    EXPECT_EQ(BuildPinModeTable(0)[12], 7) << "the upload reads the same letter";
+}
+
+// An early airport load asks the boards for their inputs, unless the plugin
+// is paused: then nothing at all is sent.
+TEST_F(RequestsTest, NoInputRequestGoesOutWhilePaused) {
+    ConnectBoard();
+    EXPECT_EQ(Ask("~w"), "");
+    simhost::SetFlightTimeRunning(false);
+    simhost::SetValue("sim/time/total_flight_time_sec", 0.0);
+    simhost::SendMessage(plugin.module(), XPLM_MSG_AIRPORT_LOADED);
+    std::string request;
+    ASSERT_TRUE(board.Receive(&request));
+    EXPECT_EQ(request, "XR");
+
+    simhost::PushButton(window.ToggleUSB);
+    simhost::SendMessage(plugin.module(), XPLM_MSG_AIRPORT_LOADED);
+    EXPECT_FALSE(board.Receive(&request, 100)) << request;
 }

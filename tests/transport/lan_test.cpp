@@ -4,13 +4,13 @@
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "transport/lan.h"
-#include "transport/message.h"
+#include "transport/reply.h"
 
 namespace {
 
-std::string SenderHost() {
+std::string HostOf(const sockaddr_in& address) {
     char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &lan.serv_addr.sin_addr, text, sizeof text);
+    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
     return text;
 }
 
@@ -21,9 +21,11 @@ class LanTest : public PluginTest {
         StartAndInitialize();
     }
     // Receives until a datagram arrives (delivery on loopback is immediate,
-    // the loop only guards against a slow machine).
-    void ReceiveOne() {
-        for (int turn = 0; turn < 1000 && msg.recsize == 0; ++turn) ReceiveLanDatagram();
+    // the loop only guards against a slow machine); returns its bytes.
+    std::string ReceiveOne(sockaddr_in* from) {
+        ssize_t got = -1;
+        for (int turn = 0; turn < 1000 && got < 0; ++turn) got = ReceiveLanDatagram(from);
+        return got < 0 ? "<nothing>" : std::string(reinterpret_cast<const char*>(recs), got);
     }
 };
 
@@ -35,38 +37,35 @@ TEST_F(LanTest, BindsTheConfiguredPortAndTakesDatagramsWhole) {
         "|A\x83"
         "1",
         folder.port());
-    ReceiveOne();
-    EXPECT_EQ(msg.st,
+    sockaddr_in from{};
+    EXPECT_EQ(ReceiveOne(&from),
               "|A\x83"
               "1");
-    EXPECT_EQ(msg.recsize, 4);
-    EXPECT_EQ(msg.MessageIsSerial, 0);
-    EXPECT_EQ(SenderHost(), "127.0.0.5");
-    EXPECT_EQ(ntohs(lan.serv_addr.sin_port), folder.port());
+    EXPECT_EQ(HostOf(from), "127.0.0.5");
+    EXPECT_EQ(ntohs(from.sin_port), folder.port());
+    EXPECT_EQ(HostOf(lan.sender), "127.0.0.5");
+    EXPECT_EQ(ntohs(lan.bound.sin_port), folder.port());
 
-    // Nothing waiting: one failed non-blocking read and an empty message.
-    ReceiveLanDatagram();
-    EXPECT_EQ(msg.recsize, 0);
-    EXPECT_TRUE(msg.st.empty());
+    // Nothing waiting: one failed non-blocking read.
+    EXPECT_EQ(ReceiveLanDatagram(&from), -1);
 }
 
-TEST_F(LanTest, ADatagramIsCutAtItsFirstZeroByteAndEmptyOnesAreNothing) {
+// Empty datagrams and datagrams that hold zero bytes are datagrams all the
+// same: only "nothing waiting" reads as -1.
+TEST_F(LanTest, EveryDatagramIsTakenWholeAndOnlyNothingWaitingReadsAsNothing) {
     testenv::UdpPeer board("127.0.0.7", folder.port());
     board.SendToPlugin(std::string("ab\0cd", 5), folder.port());
-    ReceiveOne();
-    EXPECT_EQ(msg.st, "ab");
-    EXPECT_EQ(msg.recsize, 2);
+    sockaddr_in from{};
+    EXPECT_EQ(ReceiveOne(&from), std::string("ab\0cd", 5));
 
     // Loopback delivery is immediate: all three wait in order.
     board.SendToPlugin(std::string("\0xyz", 4), folder.port());
     board.SendToPlugin("", folder.port());
     board.SendToPlugin("~w", folder.port());
-    ReceiveLanDatagram();
-    EXPECT_EQ(msg.recsize, 0);
-    ReceiveLanDatagram();
-    EXPECT_EQ(msg.recsize, 0);
-    ReceiveLanDatagram();
-    EXPECT_EQ(msg.st, "~w");
+    EXPECT_EQ(ReceiveLanDatagram(&from), 4);
+    EXPECT_EQ(ReceiveLanDatagram(&from), 0);
+    EXPECT_EQ(ReceiveLanDatagram(&from), 2);
+    EXPECT_EQ(ReceiveLanDatagram(&from), -1);
 }
 
 TEST_F(LanTest, SendReachesTheBoardAndReportsTheCount) {
@@ -87,6 +86,6 @@ TEST_F(LanTest, ALongDatagramFillsTheBufferWithoutOverrun) {
     testenv::UdpPeer board("127.0.0.11", folder.port());
     std::string big(60000, 'x');
     board.SendToPlugin(big, folder.port());
-    ReceiveOne();
-    EXPECT_EQ(msg.st, big);
+    sockaddr_in from{};
+    EXPECT_EQ(ReceiveOne(&from), big);
 }

@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "check_report.h"
 #include "config/board_tables.h"
 #include "config/load_config.h"
 #include "config/parser.h"
-#include "config/text.h"
 #include "simhost.h"
 
 namespace {
@@ -151,7 +151,7 @@ int CheckSection(std::size_t k, const SectionLines& section, const std::vector<s
     });
     {
         QuietLog quiet(keepLog);
-        ReadConfigFile(ArduinoConfigFile[k], k, ArduinoID[k]);
+        ReadConfigFile(ArduinoConfigFile[k], k, ArduinoID[k], MessageSource{});
     }
     SetParseObserver(nullptr);
     std::cout << "\nBoard " << FileText(file, section.header) << " (line " << section.header

@@ -1,11 +1,11 @@
-#include "host/settings_file.h"
+#include "base/settings_file.h"
 
 #include <algorithm>
 #include <fstream>
 #include <vector>
 
-#include "config/text.h"
-#include "host/host_state.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ bool ReadSettingsFile(const std::string& path) {
 
 void RewriteWindowOnConnect(bool state) {
     settings.WINDOW_ON_CONNECT = state;
-    const std::string path = startup.foldername + "/config.ini";
+    const std::string path = paths.foldername + "/config.ini";
     std::vector<std::string> kept;
     {
         std::ifstream file(path);

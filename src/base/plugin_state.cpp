@@ -1,0 +1,3 @@
+#include "base/plugin_state.h"
+
+PluginState pluginState;

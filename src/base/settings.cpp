@@ -1,0 +1,4 @@
+#include "base/settings.h"
+
+Settings settings;
+PathState paths;
