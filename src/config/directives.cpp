@@ -58,8 +58,26 @@ void ReadEncoder(ParseContext& parse, const std::string& token) {
     bytes.push_back(static_cast<uint8_t>(mode));
 }
 
-void AppendTrimmed(const std::vector<std::string>& tokens, std::vector<std::string>& list) {
-    for (std::size_t k = 1; k < tokens.size(); ++k) list.push_back(Trim(tokens[k]));
+void AddGroups(ParseContext& parse, const std::vector<std::string>& tokens) {
+    for (std::size_t k = 1; k < tokens.size(); ++k) {
+        std::string key = Trim(tokens[k]);
+        parse.groupsByKey[key].push_back(parse.groups.size());
+        parse.groups.push_back(SwitchGroup{std::move(key), 0, -1});
+    }
+}
+
+void AddTrimmed(const std::vector<std::string>& tokens, std::unordered_set<std::string>& list) {
+    for (std::size_t k = 1; k < tokens.size(); ++k) list.insert(Trim(tokens[k]));
+}
+
+// An input finds the first entry of its key: a later entry of the same key
+// changes nothing.
+void AddSkips(ParseContext& parse, const std::vector<std::string>& tokens) {
+    for (std::size_t k = 1; k < tokens.size(); ++k) {
+        const std::vector<std::string> parts = SplitBy(Trim(tokens[k]), ',');
+        if (parts.empty()) continue;
+        parse.skips.emplace(parts[0], parts.size() > 1 ? NumberOrZero<int>(parts[1]) : 0);
+    }
 }
 
 }  // namespace
@@ -84,21 +102,19 @@ void ReadDirective(ParseContext& parse, const std::vector<std::string>& tokens) 
             ReadCommonPin(parse, tokens[1], board.SevenSegCommon, "\n7-segment common pin: ");
             break;
         case 'T':
-            for (std::size_t k = 1; k < tokens.size(); ++k) {
-                parse.groups.push_back(SwitchGroup{Trim(tokens[k]), 0, -1});
-            }
+            AddGroups(parse, tokens);
             break;
         case 'R':
-            AppendTrimmed(tokens, parse.repeats);
+            AddTrimmed(tokens, parse.repeats);
             break;
         case 'S':
-            AppendTrimmed(tokens, parse.skips);
+            AddSkips(parse, tokens);
             break;
         case 'E':
             for (std::size_t k = 1; k < tokens.size(); ++k) ReadEncoder(parse, tokens[k]);
             break;
         case 'Q':
-            AppendTrimmed(tokens, parse.analogDefaults);
+            AddTrimmed(tokens, parse.analogDefaults);
             break;
         default:
             Note(parse, NoteKind::Skipped,

@@ -22,9 +22,10 @@ bool EndsWithOutputKind(const std::string& name) {
 }
 
 // One number of a value field, as the C library's atof reads it.
+// The second reading only tells a report about a part that is no number.
 float ValuePart(const ParseContext& parse, const std::string& part) {
     double check = 0;
-    if (!ReadNumber(part, check)) {
+    if (ParseObserved() && !ReadNumber(part, check)) {
         Note(parse, NoteKind::Warning, "\"" + part + "\" in the value field is not a number: 0");
     }
     return static_cast<float>(Atof(part));
@@ -99,30 +100,31 @@ void ReadDatarefInput(const ParseContext& parse, BoardInput& in, XPLMDataRef dat
 }
 
 // A name that is neither a command nor a dataref links to the board itself.
-void ReadLocalLink(ParseContext& parse, BoardInput& in, std::string& name) {
+// Returns whether it took the one-character form of an output link.
+bool ReadLocalLink(ParseContext& parse, BoardInput& in, std::string& name) {
     in.InputArrayNum = -1;
-    const std::size_t index = parse.board().Inputs.size();
     if (name[0] == 'O') {
         // O_12L selects among outputs with key 12L: the number becomes the
         // pin byte of the compact key.
         const std::size_t p = name.find('_');
         if (p == std::string::npos) {
-            parse.linkTargets.push_back(name);
-            return;
+            parse.linkTargets.insert(name);
+            return false;
         }
         const int n = NumberOrZero<int>(name.substr(p + 1));
         const char last = name.back();
         name = name.substr(0, p + 1) + static_cast<char>(n) + last;
-        parse.linkTargets.push_back(name.substr(p + 1));
+        parse.linkTargets.insert(name.substr(p + 1));
     } else if (EndsWithOutputKind(name)) {
         in.Contval = 1;
         if (parse.id != 0) {
             const int n = NumberOrZero<int>(name);
             const int code = n + static_cast<unsigned char>(name.back());
             name = std::string(1, static_cast<char>(code & 0xFF));
-            parse.oneCharLinks.push_back(index);
+            return true;
         }
     }
+    return false;
 }
 
 void ReadCommandInput(BoardInput& in, XPLMCommandRef command, const std::string& name) {
@@ -137,14 +139,21 @@ int& ModeOf(ParseContext& parse, BoardInput& in, int index) {
 }
 
 // Repeat list and switch groups (keys B, D, A). Every member of a group gets
-// its 1-based position inserted before the key's last character.
+// its 1-based position inserted before the key's last character. The groups
+// are tried in list order with the key as it stands, so a later group whose
+// key equals the rewritten key takes the input too.
 void ApplyRepeatsAndGroups(ParseContext& parse, BoardInput& in, std::string& key) {
-    for (const std::string& repeat : parse.repeats) {
-        if (repeat == key) in.Contval = 2;
-    }
+    if (parse.repeats.count(key) > 0) in.Contval = 2;
     const int index = static_cast<int>(parse.board().Inputs.size());
-    for (SwitchGroup& group : parse.groups) {
-        if (group.key != key) continue;
+    std::size_t next = 0;  // the groups before it have been tried
+    for (;;) {
+        const auto found = parse.groupsByKey.find(key);
+        if (found == parse.groupsByKey.end()) return;
+        const std::vector<std::size_t>& positions = found->second;
+        const auto at = std::lower_bound(positions.begin(), positions.end(), next);
+        if (at == positions.end()) return;
+        next = *at + 1;
+        SwitchGroup& group = parse.groups[*at];
         if (group.members == 0) {
             in.Mode = 1;
             group.first = index;
@@ -163,30 +172,14 @@ void ApplyRepeatsAndGroups(ParseContext& parse, BoardInput& in, std::string& key
 void ApplyEncoderBase(ParseContext& parse, BoardInput& in, std::string& key) {
     if (key[0] == 'e') key[0] = 'E';
     if (key[0] != 'E') return;
-    const std::string base = key.substr(0, key.find('/'));
-    if (std::find(parse.encoderBases.begin(), parse.encoderBases.end(), base) !=
-        parse.encoderBases.end()) {
-        return;
-    }
-    in.Mode = 1;
-    parse.encoderBases.push_back(base);
+    if (parse.encoderBases.insert(key.substr(0, key.find('/'))).second) in.Mode = 1;
 }
 
 void ApplySkipList(const ParseContext& parse, BoardInput& in, const std::string& key) {
-    const std::string stem = key.substr(0, key.size() - 1);
-    for (const std::string& entry : parse.skips) {
-        std::vector<std::string> parts = SplitBy(entry, ',');
-        if (parts.empty() || parts[0] != stem) continue;
-        in.InputSkip.push_back(parts.size() > 1 ? NumberOrZero<int>(parts[1]) : 0);
-        in.InputSkip.push_back(0);
-        return;
-    }
-}
-
-void ApplyAnalogDefault(const ParseContext& parse, BoardInput& in, const std::string& key) {
-    for (const std::string& entry : parse.analogDefaults) {
-        if (entry == key) in.InputDefault = 2.0f;
-    }
+    const auto found = parse.skips.find(key.substr(0, key.size() - 1));
+    if (found == parse.skips.end()) return;
+    in.InputSkip.push_back(found->second);
+    in.InputSkip.push_back(0);
 }
 
 }  // namespace
@@ -202,7 +195,13 @@ void ReadInputLine(ParseContext& parse, std::string line) {
         Note(parse, NoteKind::Disabled, "switched off with not_selected");
         return;
     }
+    Board& board = parse.board();
+    if (board.Inputs.size() >= kMaxInputs) {
+        NoteLimitReached(parse, parse.inputsCapped, "inputs", kMaxInputs);
+        return;
+    }
     BoardInput in;
+    bool oneCharLink = false;
     std::string& name = tokens[1];
     XPLMCommandRef command = XPLMFindCommand(name.c_str());
     XPLMDataRef dataref = command ? nullptr : XPLMFindDataRef(name.c_str());
@@ -213,15 +212,16 @@ void ReadInputLine(ParseContext& parse, std::string line) {
     } else if (dataref) {
         ReadDatarefInput(parse, in, dataref, tokens);
     } else {
-        ReadLocalLink(parse, in, name);
+        oneCharLink = ReadLocalLink(parse, in, name);
     }
     in.Data = tokens;
     std::string key = tokens[0];
     if (key[0] == 'B' || key[0] == 'D' || key[0] == 'A') ApplyRepeatsAndGroups(parse, in, key);
     ApplyEncoderBase(parse, in, key);
     ApplySkipList(parse, in, key);
-    if (key[0] == 'A') ApplyAnalogDefault(parse, in, key);
+    if (key[0] == 'A' && parse.analogDefaults.count(key) > 0) in.InputDefault = 2.0f;
     in.Datatags = key;
-    parse.board().Inputs.push_back(std::move(in));
+    board.Inputs.push_back(std::move(in));
     parse.inputLines.push_back(parse.current);
+    parse.oneCharLinks.push_back(oneCharLink);
 }

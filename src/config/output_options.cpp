@@ -46,18 +46,6 @@ void ApplyOutputOptions(const ParseContext& parse, const std::vector<std::string
     if (kind == 'l') SizeLedPort(board, pin);
 }
 
-bool IsLinkTarget(const ParseContext& parse, const std::string& key) {
-    return std::find(parse.linkTargets.begin(), parse.linkTargets.end(), key) !=
-           parse.linkTargets.end();
-}
-
-bool KeyUsedBefore(const Board& board, std::size_t j) {
-    for (std::size_t k = 0; k < j; ++k) {
-        if (board.Outputs[k].OutDrefs[0] == board.Outputs[j].OutDrefs[0]) return true;
-    }
-    return false;
-}
-
 const TextLine& LineOfOutput(const ParseContext& parse, std::size_t j) {
     static const TextLine none;
     return j < parse.outputLines.size() ? parse.outputLines[j] : none;
@@ -92,10 +80,12 @@ void FinishOutput(const ParseContext& parse, std::size_t j) {
     if (parse.id != 0 && out.Precision < 1 && out.Precision > INT_MIN) --out.Precision;
     ResolveDataref(parse, j);
     // Outputs sharing a key are selected by an O_ input; without one every
-    // output of the key is sent.
-    const bool selected = IsLinkTarget(parse, out.OutDrefs[0]);
-    if (!out.OutputActive && !selected) out.OutputActive = true;
-    if (!selected && KeyUsedBefore(board, j)) {
+    // output of the key is sent. Until now OutputActive is clear exactly for
+    // an output whose key an earlier output has.
+    const bool repeated = !out.OutputActive;
+    const bool selected = parse.linkTargets.count(out.OutDrefs[0]) > 0;
+    if (repeated && !selected) {
+        out.OutputActive = true;
         NoteAt(LineOfOutput(parse, j), NoteKind::Warning,
                "an earlier output has the same key and no O_ input selects between them: "
                "both drive the pin");

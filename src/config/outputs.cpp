@@ -97,13 +97,6 @@ void CheckSevenSegment(const ParseContext& parse, const std::vector<std::string>
     }
 }
 
-bool KeyUsedEarlier(const Board& board, const std::string& key) {
-    for (const BoardOutput& earlier : board.Outputs) {
-        if (earlier.OutDrefs[0] == key) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 void ReadOutputLine(ParseContext& parse, const std::string& line) {
@@ -118,6 +111,10 @@ void ReadOutputLine(ParseContext& parse, const std::string& line) {
     }
     if (parse.id != 0 && !CompactKey(parse, tokens[0])) return;
     Board& board = parse.board();
+    if (board.Outputs.size() + board.OutputModeLed.size() >= kMaxOutputs) {
+        NoteLimitReached(parse, parse.outputsCapped, "outputs", kMaxOutputs);
+        return;
+    }
     if (tokens.size() == 2) {
         board.OutputModeLed.push_back(tokens);
         return;
@@ -127,7 +124,9 @@ void ReadOutputLine(ParseContext& parse, const std::string& line) {
     CheckSevenSegment(parse, tokens);
     out.OutDrefs = tokens;
     ReadRanges(parse, out);
-    out.OutputActive = !KeyUsedEarlier(board, tokens[0]);
+    // Clear for now when an earlier output has the key; FinishOutputs settles it.
+    out.OutputActive = parse.outputKeys.count(tokens[0]) == 0;
     board.Outputs.push_back(std::move(out));
+    parse.outputKeys.insert(board.Outputs.back().OutDrefs[0]);
     parse.outputLines.push_back(parse.current);
 }

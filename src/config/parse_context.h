@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <exception>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "config/board_tables.h"
@@ -25,19 +27,28 @@ struct TextLine {
     std::string text;
 };
 
+// Every list a line consults is held in a form found at once by key, so that
+// the parse costs the same per line however long the text: a board's text
+// comes from the network as well as from data.cfg.
 struct ParseContext {
     std::size_t b = 0;
     unsigned id = 0;
 
-    std::vector<SwitchGroup> groups;
-    std::vector<std::string> repeats;         // directive R
-    std::vector<std::string> skips;           // directive S: "key,n"
-    std::vector<std::string> analogDefaults;  // directive Q
-    std::vector<std::string> encoderBases;
-    std::vector<std::string> linkTargets;  // from "O" local links
-    // Inputs whose output link a numbered board's text turned into the
-    // one-character form.
-    std::vector<std::size_t> oneCharLinks;
+    std::vector<SwitchGroup> groups;  // directive T, in order
+    // Positions in groups of each key's groups, ascending.
+    std::unordered_map<std::string, std::vector<std::size_t>> groupsByKey;
+    std::unordered_set<std::string> repeats;  // directive R
+    // Directive S ("key,n"): the n of the first entry of each key.
+    std::unordered_map<std::string, int> skips;
+    std::unordered_set<std::string> analogDefaults;  // directive Q
+    std::unordered_set<std::string> encoderBases;
+    std::unordered_set<std::string> linkTargets;  // from "O" local links
+    std::unordered_set<std::string> outputKeys;   // keys of the outputs read so far
+    // Per input: its output link took the one-character form of a numbered
+    // board's text.
+    std::vector<bool> oneCharLinks;
+    bool inputsCapped = false;  // the inputs' limit was reached and reported
+    bool outputsCapped = false;
 
     char section = '0';
     int inputSections = 0;
@@ -53,6 +64,11 @@ struct ParseContext {
 void Note(const ParseContext& parse, NoteKind kind, const std::string& reason);
 // Reports something about an earlier line.
 void NoteAt(const TextLine& line, NoteKind kind, const std::string& reason);
+
+// Reports, once per parse, that the board's limit of `what` (inputs or
+// outputs) is reached: to the report and to the log.
+void NoteLimitReached(const ParseContext& parse, bool& reported, const char* what,
+                      std::size_t limit);
 
 // Reports a fault that abandoned the work on one line.
 void ReportAbandonedLine(const TextLine& line, const char* what) noexcept;
