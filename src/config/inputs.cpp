@@ -99,6 +99,19 @@ void ReadDatarefInput(const ParseContext& parse, BoardInput& in, XPLMDataRef dat
     if (in.InputArrayNum < 1) in.InputArrayNum = 1;
 }
 
+// The number in a link's name, which becomes one byte of the compact form.
+// It is read as a 32-bit number, as it always was; a number outside 0 to 255
+// is reported, however large.
+int LinkNumber(const ParseContext& parse, std::string_view text) {
+    const long long wide = NumberOrZero<long long>(text);
+    if (wide < 0 || wide > 255) {
+        Note(parse, NoteKind::Warning,
+             "the number " + Decimal(wide) +
+                 " in a link's name is not one of 0 to 255: its low 8 bits are used");
+    }
+    return NumberOrZero<int>(text);
+}
+
 // A name that is neither a command nor a dataref links to the board itself.
 // Returns whether it took the one-character form of an output link.
 bool ReadLocalLink(ParseContext& parse, BoardInput& in, std::string& name) {
@@ -111,16 +124,17 @@ bool ReadLocalLink(ParseContext& parse, BoardInput& in, std::string& name) {
             parse.linkTargets.insert(name);
             return false;
         }
-        const int n = NumberOrZero<int>(name.substr(p + 1));
+        const int n = LinkNumber(parse, std::string_view(name).substr(p + 1));
         const char last = name.back();
-        name = name.substr(0, p + 1) + static_cast<char>(n) + last;
+        name = name.substr(0, p + 1) + static_cast<char>(n & 0xFF) + last;
         parse.linkTargets.insert(name.substr(p + 1));
     } else if (EndsWithOutputKind(name)) {
         in.Contval = 1;
         if (parse.id != 0) {
-            const int n = NumberOrZero<int>(name);
-            const int code = n + static_cast<unsigned char>(name.back());
-            name = std::string(1, static_cast<char>(code & 0xFF));
+            // The pin and the kind letter in one byte, added in 8 bits.
+            const unsigned n = static_cast<unsigned>(LinkNumber(parse, name));
+            const unsigned code = (n + static_cast<unsigned char>(name.back())) & 0xFF;
+            name = std::string(1, static_cast<char>(code));
             return true;
         }
     }

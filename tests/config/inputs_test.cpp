@@ -283,3 +283,27 @@ TEST_F(ParserTest, LinksTakeTheLastGroupHeadAmongTheKeysTheyPrefix) {
     EXPECT_THAT(Keys(), ElementsAre("D5", "D5/1+", "D5/2+", "D5/3+", "E3+", "D/11", "D/21", "D7+",
                                     "D8+", "D9+", "D10+", "D11+"));
 }
+
+TEST_F(ParserTest, OutputLinkCodesAreAddedInEightBitsAndLargeNumbersWarned) {
+    struct Case {
+        const char* name;
+        int code;  // the one character a numbered board's link becomes
+        bool warned;
+    };
+    const Case kCases[] = {
+        {"13L", 13 + 'L', false},
+        {"255N", (255 + 'N') & 0xFF, false},
+        {"2147483647l", (0x7FFFFFFFu + 'l') & 0xFF, true},  // once an int overflow
+        {"-1N", 'N' - 1, true},
+        {"300L", (300 + 'L') & 0xFF, true},
+    };
+    for (const Case& c : kCases) {
+        notes.clear();
+        ObserveNotes();
+        Parse(std::string("[I]\n5 ") + c.name + "\n", 4);
+        EXPECT_EQ(Input(0).Data[1], std::string(1, static_cast<char>(c.code))) << c.name;
+        const bool warned = !notes.empty() && notes[0].kind == NoteKind::Warning &&
+                            notes[0].reason.find("0 to 255") != std::string::npos;
+        EXPECT_EQ(warned, c.warned) << c.name;
+    }
+}
