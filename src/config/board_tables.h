@@ -82,6 +82,8 @@ inline constexpr std::size_t kMaxLedPortBytes = 8;
 // the bound keeps a hostile text from making every cycle slow.
 inline constexpr std::size_t kMaxInputs = 2048;
 inline constexpr std::size_t kMaxOutputs = 1024;
+// The pin-mode table a numbered board is sent covers pins 0 to 53.
+inline constexpr unsigned kLastPin = 53;
 
 extern std::vector<Board> Boards;
 

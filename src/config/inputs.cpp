@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "base/text.h"
 #include "config/names.h"
+#include "config/value_checks.h"
 
 namespace {
 
@@ -73,12 +74,14 @@ void ReadAnalogBytes(const ParseContext& parse, const std::string& key,
         } else if (value >= 51) {
             value = 101;
         }
+        CheckByte(parse.current, "analog setting " + tokens[4] + ", stored as", value);
         bytes[at] = static_cast<uint8_t>(value);
     }
-    if (tokens.size() >= 6 && ReadNumber(tokens[5], value))
-        bytes[at + 1] = static_cast<uint8_t>(value);
-    if (tokens.size() >= 7 && ReadNumber(tokens[6], value))
-        bytes[at + 2] = static_cast<uint8_t>(value);
+    for (std::size_t k = 5; k < 7 && k < tokens.size(); ++k) {
+        if (!ReadNumber(tokens[k], value)) continue;
+        CheckByte(parse.current, "analog setting", value);
+        bytes[at + k - 4] = static_cast<uint8_t>(value);
+    }
 }
 
 void ReadDatarefInput(const ParseContext& parse, BoardInput& in, XPLMDataRef dataref,
@@ -234,6 +237,7 @@ void ReadInputLine(ParseContext& parse, std::string line) {
     ApplyEncoderBase(parse, in, key);
     ApplySkipList(parse, in, key);
     if (key[0] == 'A' && parse.analogDefaults.count(key) > 0) in.InputDefault = 2.0f;
+    CheckInputPin(parse, parse.current, key);
     in.Datatags = key;
     board.Inputs.push_back(std::move(in));
     parse.inputLines.push_back(parse.current);

@@ -4,6 +4,7 @@
 
 #include "base/log.h"
 #include "base/text.h"
+#include "config/value_checks.h"
 
 namespace {
 
@@ -97,6 +98,19 @@ void CheckSevenSegment(const ParseContext& parse, const std::vector<std::string>
     }
 }
 
+// The letters that give a pin its role in the pin-mode table; of a two-token
+// mode line only L does.
+bool HasPinRole(char kind, bool modeLine) {
+    if (modeLine) return kind == 'L';
+    return kind == 'L' || kind == 'N' || kind == 'P' || kind == 'S' || kind == 'G' || kind == 'g';
+}
+
+// On a numbered board the compact key's first byte is the pin.
+void CheckOutputPin(const ParseContext& parse, const std::string& key, bool modeLine) {
+    if (parse.id == 0 || !HasPinRole(key.back(), modeLine)) return;
+    CheckPin(parse, parse.current, "output pin", static_cast<unsigned char>(key[0]));
+}
+
 }  // namespace
 
 void ReadOutputLine(ParseContext& parse, const std::string& line) {
@@ -115,8 +129,10 @@ void ReadOutputLine(ParseContext& parse, const std::string& line) {
         NoteLimitReached(parse, parse.outputsCapped, "outputs", kMaxOutputs);
         return;
     }
+    CheckOutputPin(parse, tokens[0], tokens.size() == 2);
     if (tokens.size() == 2) {
         board.OutputModeLed.push_back(tokens);
+        parse.modeLineLines.push_back(parse.current);
         return;
     }
     BoardOutput out;

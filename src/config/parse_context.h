@@ -54,8 +54,9 @@ struct ParseContext {
     int inputSections = 0;
     int outputSections = 0;
     TextLine current;
-    std::vector<TextLine> inputLines;   // the line of each input of this parse
-    std::vector<TextLine> outputLines;  // the line of each output of this parse
+    std::vector<TextLine> inputLines;     // the line of each input of this parse
+    std::vector<TextLine> outputLines;    // the line of each output of this parse
+    std::vector<TextLine> modeLineLines;  // the line of each two-token O line
 
     Board& board() const { return Boards.at(b); }
 };
