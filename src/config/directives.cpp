@@ -87,7 +87,7 @@ void AddGroups(ParseContext& parse, const std::vector<std::string>& tokens) {
     }
 }
 
-void AddTrimmed(const std::vector<std::string>& tokens, std::unordered_set<std::string>& list) {
+void AddTrimmed(const std::vector<std::string>& tokens, std::set<std::string>& list) {
     for (std::size_t k = 1; k < tokens.size(); ++k) list.insert(Trim(tokens[k]));
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <unordered_map>
+#include <map>
 
 #include "base/text.h"
 #include "config/inputs.h"
@@ -21,7 +21,7 @@ struct LinkIndex {
         }
     }
     InputKeyIndex inputs;
-    std::unordered_map<std::string, std::size_t> outputsByKey;
+    std::map<std::string, std::size_t> outputsByKey;
     std::array<bool, 256> outputKinds{};  // some output's key ends with this byte
 };
 

@@ -5,9 +5,9 @@
 
 #include <cstddef>
 #include <exception>
+#include <map>
+#include <set>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "config/board_tables.h"
@@ -27,23 +27,24 @@ struct TextLine {
     std::string text;
 };
 
-// Every list a line consults is held in a form found at once by key, so that
-// the parse costs the same per line however long the text: a board's text
-// comes from the network as well as from data.cfg.
+// Every list a line consults is held sorted by key, so that a line finds its
+// entries in logarithmic time however long the text: a board's text comes
+// from the network as well as from data.cfg. Ordered tables rather than hash
+// tables, so that no choice of keys can make the lookups slow.
 struct ParseContext {
     std::size_t b = 0;
     unsigned id = 0;
 
     std::vector<SwitchGroup> groups;  // directive T, in order
     // Positions in groups of each key's groups, ascending.
-    std::unordered_map<std::string, std::vector<std::size_t>> groupsByKey;
-    std::unordered_set<std::string> repeats;  // directive R
+    std::map<std::string, std::vector<std::size_t>> groupsByKey;
+    std::set<std::string> repeats;  // directive R
     // Directive S ("key,n"): the n of the first entry of each key.
-    std::unordered_map<std::string, int> skips;
-    std::unordered_set<std::string> analogDefaults;  // directive Q
-    std::unordered_set<std::string> encoderBases;
-    std::unordered_set<std::string> linkTargets;  // from "O" local links
-    std::unordered_set<std::string> outputKeys;   // keys of the outputs read so far
+    std::map<std::string, int> skips;
+    std::set<std::string> analogDefaults;  // directive Q
+    std::set<std::string> encoderBases;
+    std::set<std::string> linkTargets;  // from "O" local links
+    std::set<std::string> outputKeys;   // keys of the outputs read so far
     // Per input: its output link took the one-character form of a numbered
     // board's text.
     std::vector<bool> oneCharLinks;
