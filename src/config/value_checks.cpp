@@ -3,27 +3,19 @@
 #include "base/log.h"
 #include "base/text.h"
 
-namespace {
-
-std::string Number(long long value) {
-    return Decimal(value);
-}
-
-}  // namespace
-
 bool CheckByte(const TextLine& line, const std::string& what, long long value) {
     if (value >= 0 && value <= 255) return true;
     NoteAt(line, NoteKind::Warning,
-           what + " " + Number(value) + " does not fit a byte (0 to 255): " + Number(value & 0xFF) +
-               " is used");
+           what + " " + Decimal(value) +
+               " does not fit a byte (0 to 255): " + Decimal(value & 0xFF) + " is used");
     return false;
 }
 
 bool CheckWord(const TextLine& line, const std::string& what, long long value) {
     if (value >= 0 && value <= 65535) return true;
     NoteAt(line, NoteKind::Warning,
-           what + " " + Number(value) +
-               " does not fit 16 bits (0 to 65535): " + Number(value & 0xFFFF) + " is used");
+           what + " " + Decimal(value) +
+               " does not fit 16 bits (0 to 65535): " + Decimal(value & 0xFFFF) + " is used");
     return false;
 }
 
@@ -31,7 +23,7 @@ void CheckPin(const ParseContext& parse, const TextLine& line, const std::string
               long long value) {
     if (parse.id == 0 || (value >= 0 && value <= kLastPin)) return;
     NoteAt(line, NoteKind::Warning,
-           what + " " + Number(value) + " is beyond the board's pins (0 to " + Number(kLastPin) +
+           what + " " + Decimal(value) + " is beyond the board's pins (0 to " + Decimal(kLastPin) +
                "): the board is not told about it");
 }
 
