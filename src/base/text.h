@@ -3,9 +3,8 @@
 // simulator or another plugin may have set one with a decimal comma.
 #pragma once
 
-#include <locale>
-#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The maximal runs of characters that are not sep; with a space separator a
@@ -15,23 +14,26 @@ std::vector<std::string> SplitBy(const std::string& s, char sep);
 // Strips spaces, tabs, line feeds and carriage returns at both ends.
 std::string Trim(const std::string& s);
 
-// Formatted stream extraction of one number from the start of text (leading
-// white space skipped, reading stops at the first character that cannot
-// continue the number). On success the value goes into target and true is
-// returned; otherwise target keeps its value.
-template <typename T>
-bool ReadNumber(const std::string& text, T& target) {
-    std::istringstream stream(text);
-    stream.imbue(std::locale::classic());
-    T value{};
-    if (!(stream >> value)) return false;
-    target = value;
-    return true;
-}
+// Reads one number from the start of text as formatted stream extraction in
+// the "C" locale does: leading white space is skipped, a "+" or "-" may come
+// first (a "-" wraps around for unsigned types, as the stream's does), and
+// reading stops at the first character that cannot continue the number.
+// No number at all, or one outside the type's range, fails. On success the
+// value goes into target and true is returned; otherwise target keeps its
+// value. It builds no stream and allocates nothing: the parser reads every
+// token with it.
+bool ReadNumber(std::string_view text, int& target);
+bool ReadNumber(std::string_view text, unsigned& target);
+bool ReadNumber(std::string_view text, long& target);
+bool ReadNumber(std::string_view text, unsigned long& target);
+bool ReadNumber(std::string_view text, long long& target);
+bool ReadNumber(std::string_view text, unsigned long long& target);
+bool ReadNumber(std::string_view text, float& target);
+bool ReadNumber(std::string_view text, double& target);
 
 // Like ReadNumber, but a text that holds no number reads as 0.
 template <typename T>
-T NumberOrZero(const std::string& text) {
+T NumberOrZero(std::string_view text) {
     T value{};
     ReadNumber(text, value);
     return value;

@@ -73,6 +73,17 @@ inline constexpr std::size_t kMatrixBytes = 5;
 inline constexpr std::size_t kAnalogChannels = 16;
 inline constexpr std::size_t kAnalogBytes = kAnalogChannels * 3;
 inline constexpr std::size_t kMaxLedPortBytes = 8;
+// The most one board text may create. The board has 54 pins; a button matrix
+// on them has at most 27 x 27 buttons, each reported pressed and released
+// (1458 inputs), so 2048 inputs leave room for every real board. Outputs
+// (two-token mode lines included) are 54 pins, 64 LED-port LEDs and a few
+// outputs per pin selected by O_ inputs: 1024. The output engine visits
+// every output every cycle, and the text arrives from the network too, so
+// the bound keeps a hostile text from making every cycle slow.
+inline constexpr std::size_t kMaxInputs = 2048;
+inline constexpr std::size_t kMaxOutputs = 1024;
+// The pin-mode table a numbered board is sent covers pins 0 to 53.
+inline constexpr unsigned kLastPin = 53;
 
 extern std::vector<Board> Boards;
 

@@ -4,6 +4,7 @@
 
 #include "base/log.h"
 #include "base/text.h"
+#include "config/value_checks.h"
 
 namespace {
 
@@ -15,7 +16,12 @@ bool ReadPinNumber(ParseContext& parse, const std::string& token, unsigned& targ
     return false;
 }
 
-// B: five bytes of button-matrix configuration.
+// 100 is the "not set" value of the pins below.
+bool IsSetPin(unsigned pin) {
+    return pin != 100;
+}
+
+// B: five bytes of button-matrix configuration: two pin ranges and a pin.
 void ReadMatrix(ParseContext& parse, const std::vector<std::string>& tokens) {
     if (tokens.size() < 6) {
         Note(parse, NoteKind::Skipped, "directive B needs five numbers");
@@ -24,15 +30,27 @@ void ReadMatrix(ParseContext& parse, const std::vector<std::string>& tokens) {
     ByteList& matrix = parse.board().MatrixAdditional;
     for (std::size_t k = 0; k < kMatrixBytes && k < matrix.size(); ++k) {
         unsigned value = matrix[k];
-        if (ReadPinNumber(parse, tokens[k + 1], value)) matrix[k] = static_cast<uint8_t>(value);
+        if (!ReadPinNumber(parse, tokens[k + 1], value)) continue;
+        if (IsSetPin(value)) CheckPinByte(parse, parse.current, "matrix pin", value);
+        matrix[k] = static_cast<uint8_t>(value);
     }
     if (tokens.size() > 6) Note(parse, NoteKind::Warning, "directive B reads five numbers only");
 }
 
-void ReadCommonPin(ParseContext& parse, const std::string& token, unsigned& pin,
+void ReadCommonPin(ParseContext& parse, const std::string& token, unsigned& pin, const char* what,
                    const char* logText) {
-    ReadPinNumber(parse, token, pin);
+    if (ReadPinNumber(parse, token, pin) && IsSetPin(pin))
+        CheckPin(parse, parse.current, what, pin);
     Log(logText + Decimal(pin));
+}
+
+// An encoder's type (0 to 3) or mode (0 to 3); the board's byte takes 0 for
+// a number above 3.
+void CheckEncoderSetting(ParseContext& parse, const char* what, int value) {
+    if (value >= 0 && value <= 3) return;
+    Note(parse, NoteKind::Warning,
+         std::string("encoder ") + what + " " + Decimal(value) + " is not one of 0 to 3" +
+             (value > 3 ? ": 0 is used" : ""));
 }
 
 // E: per encoder, a pin name, its type and its mode: "E3,1,2", or "E3,B".
@@ -43,7 +61,8 @@ void ReadEncoder(ParseContext& parse, const std::string& token) {
         return;
     }
     ByteList& bytes = parse.board().EncoderAdditional;
-    const int pin = NumberOrZero<int>(parts[0].substr(1));
+    const int pin = NumberOrZero<int>(std::string_view(parts[0]).substr(1));
+    CheckPinByte(parse, parse.current, "encoder pin", pin);
     bytes.push_back(static_cast<uint8_t>(pin));
     if (parts[1] == "B") {
         bytes.push_back(4);
@@ -51,15 +70,35 @@ void ReadEncoder(ParseContext& parse, const std::string& token) {
         return;
     }
     int type = NumberOrZero<int>(parts[1]);
+    CheckEncoderSetting(parse, "type", type);
     if (type >= 4) type = 0;
     int mode = parts.size() > 2 ? NumberOrZero<int>(parts[2]) : 0;
+    CheckEncoderSetting(parse, "mode", mode);
     if (mode > 3) mode = 0;
     bytes.push_back(static_cast<uint8_t>(type));
     bytes.push_back(static_cast<uint8_t>(mode));
 }
 
-void AppendTrimmed(const std::vector<std::string>& tokens, std::vector<std::string>& list) {
-    for (std::size_t k = 1; k < tokens.size(); ++k) list.push_back(Trim(tokens[k]));
+void AddGroups(ParseContext& parse, const std::vector<std::string>& tokens) {
+    for (std::size_t k = 1; k < tokens.size(); ++k) {
+        std::string key = Trim(tokens[k]);
+        parse.groupsByKey[key].push_back(parse.groups.size());
+        parse.groups.push_back(SwitchGroup{std::move(key), 0, -1});
+    }
+}
+
+void AddTrimmed(const std::vector<std::string>& tokens, std::set<std::string>& list) {
+    for (std::size_t k = 1; k < tokens.size(); ++k) list.insert(Trim(tokens[k]));
+}
+
+// An input finds the first entry of its key: a later entry of the same key
+// changes nothing.
+void AddSkips(ParseContext& parse, const std::vector<std::string>& tokens) {
+    for (std::size_t k = 1; k < tokens.size(); ++k) {
+        const std::vector<std::string> parts = SplitBy(Trim(tokens[k]), ',');
+        if (parts.empty()) continue;
+        parse.skips.emplace(parts[0], parts.size() > 1 ? NumberOrZero<int>(parts[1]) : 0);
+    }
 }
 
 }  // namespace
@@ -75,30 +114,30 @@ void ReadDirective(ParseContext& parse, const std::vector<std::string>& tokens) 
             ReadMatrix(parse, tokens);
             break;
         case 'G':
-            ReadCommonPin(parse, tokens[1], board.StepperCommon, "\nStepper Direction pin: ");
+            ReadCommonPin(parse, tokens[1], board.StepperCommon, "stepper direction pin",
+                          "\nStepper Direction pin: ");
             break;
         case 'L':
-            ReadCommonPin(parse, tokens[1], board.LEDCommon, "\nLED Port pin: ");
+            ReadCommonPin(parse, tokens[1], board.LEDCommon, "LED port pin", "\nLED Port pin: ");
             break;
         case 'N':
-            ReadCommonPin(parse, tokens[1], board.SevenSegCommon, "\n7-segment common pin: ");
+            ReadCommonPin(parse, tokens[1], board.SevenSegCommon, "7-segment common pin",
+                          "\n7-segment common pin: ");
             break;
         case 'T':
-            for (std::size_t k = 1; k < tokens.size(); ++k) {
-                parse.groups.push_back(SwitchGroup{Trim(tokens[k]), 0, -1});
-            }
+            AddGroups(parse, tokens);
             break;
         case 'R':
-            AppendTrimmed(tokens, parse.repeats);
+            AddTrimmed(tokens, parse.repeats);
             break;
         case 'S':
-            AppendTrimmed(tokens, parse.skips);
+            AddSkips(parse, tokens);
             break;
         case 'E':
             for (std::size_t k = 1; k < tokens.size(); ++k) ReadEncoder(parse, tokens[k]);
             break;
         case 'Q':
-            AppendTrimmed(tokens, parse.analogDefaults);
+            AddTrimmed(tokens, parse.analogDefaults);
             break;
         default:
             Note(parse, NoteKind::Skipped,

@@ -1,12 +1,29 @@
 // SetInputOptions: what can only be settled once every line of the board
 // text has been read.
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <map>
 
 #include "base/text.h"
 #include "config/inputs.h"
+#include "config/key_index.h"
 
 namespace {
+
+// The board's keys, indexed once for all the links of one parse.
+struct LinkIndex {
+    explicit LinkIndex(const Board& board) : inputs(board.Inputs) {
+        for (std::size_t j = 0; j < board.Outputs.size(); ++j) {
+            const std::string& key = board.Outputs[j].OutDrefs[0];
+            outputsByKey[key] = j;  // the last output of a key
+            outputKinds[static_cast<unsigned char>(key.back())] = true;
+        }
+    }
+    InputKeyIndex inputs;
+    std::map<std::string, std::size_t> outputsByKey;
+    std::array<bool, 256> outputKinds{};  // some output's key ends with this byte
+};
 
 bool EndsWithOutputKind(const std::string& name) {
     const char last = name.back();
@@ -14,15 +31,7 @@ bool EndsWithOutputKind(const std::string& name) {
 }
 
 bool IsOneCharLink(const ParseContext& parse, std::size_t i) {
-    return std::find(parse.oneCharLinks.begin(), parse.oneCharLinks.end(), i) !=
-           parse.oneCharLinks.end();
-}
-
-bool IsLinkTargetOfSomeOutput(const Board& board, const std::string& target) {
-    for (const BoardOutput& output : board.Outputs) {
-        if (output.OutDrefs[0] == target) return true;
-    }
-    return false;
+    return i < parse.oneCharLinks.size() && parse.oneCharLinks[i];
 }
 
 const TextLine& LineOfInput(const ParseContext& parse, std::size_t i) {
@@ -30,31 +39,42 @@ const TextLine& LineOfInput(const ParseContext& parse, std::size_t i) {
     return i < parse.inputLines.size() ? parse.inputLines[i] : none;
 }
 
-// A link to a 7-segment or LED output: the index of the output with that key,
-// or 32767 (every output of that kind) for the one-character form. Returns
-// whether it names some output.
-bool LinkToOutput(const ParseContext& parse, std::size_t i, const std::string& s) {
-    Board& board = parse.board();
-    BoardInput& in = board.Inputs[i];
+// A link to a 7-segment or LED output: the index of the output with that key
+// (the last one with it), or 32767 (every output of that kind) for the
+// one-character form. Returns whether it names some output.
+bool LinkToOutput(const ParseContext& parse, const LinkIndex& index, std::size_t i,
+                  const std::string& s) {
+    BoardInput& in = parse.board().Inputs[i];
     if (s.size() == 1 || IsOneCharLink(parse, i)) {
         // Acts on every output whose key ends with this character.
         in.InputIncrementDir = 32767;
-        return std::any_of(board.Outputs.begin(), board.Outputs.end(),
-                           [&](const BoardOutput& out) { return out.OutDrefs[0].back() == s[0]; });
+        return index.outputKinds[static_cast<unsigned char>(s[0])];
     }
-    in.InputIncrementDir = -1;
-    for (std::size_t j = 0; j < board.Outputs.size(); ++j) {
-        if (board.Outputs[j].OutDrefs[0] == s) in.InputIncrementDir = static_cast<int>(j);
-    }
+    const auto found = index.outputsByKey.find(s);
+    in.InputIncrementDir = found == index.outputsByKey.end() ? -1 : static_cast<int>(found->second);
     return in.InputIncrementDir >= 0;
+}
+
+// The Mode a link to other inputs takes: the last input k, in index order,
+// among those whose key begins with the link's prefix, whose Mode is above 0
+// at the moment k is looked at. The link's own Mode is looked at in its turn
+// when its key begins with the prefix too, and by then it may have taken an
+// earlier k. `last` is that last k other than the link itself (-1: none).
+int LinkMode(int own, std::size_t i, bool matchesItself, long last) {
+    const long self = static_cast<long>(i);
+    if (!matchesItself) return last >= 0 ? static_cast<int>(last) : own;
+    if (last > self) return static_cast<int>(last);
+    const long before = last >= 0 ? last : own;  // the link's Mode when its turn comes
+    if (before > 0) return static_cast<int>(self);
+    return last >= 0 ? static_cast<int>(last) : own;
 }
 
 // A link to other inputs: a key, optionally followed by "<", ">" or "=" and
 // an operand. Mode takes the group head among them, InputIncrementDir the
 // largest group position. Returns whether some input key matched.
-bool LinkToInputs(const ParseContext& parse, std::size_t i) {
-    std::vector<BoardInput>& inputs = parse.board().Inputs;
-    std::string& stored = inputs[i].Data[1];
+bool LinkToInputs(const ParseContext& parse, LinkIndex& index, std::size_t i) {
+    BoardInput& in = parse.board().Inputs[i];
+    std::string& stored = in.Data[1];
     std::string s = stored;
     char op = '=';
     const std::size_t p = s.find_first_of("<>=");
@@ -63,41 +83,33 @@ bool LinkToInputs(const ParseContext& parse, std::size_t i) {
         if (p + 1 == s.size()) stored += "1";  // the operand defaults to 1
         s = s.substr(0, p);
     }
-    unsigned largest = 0;
-    bool matched = false;
-    for (std::size_t k = 0; k < inputs.size(); ++k) {
-        const std::string& key = inputs[k].Datatags;
-        if (!StartsWith(key, s)) continue;
-        matched = true;
-        if (inputs[k].Mode > 0) inputs[i].Mode = static_cast<int>(k);
-        const std::size_t slash = key.find('/');
-        unsigned position = 0;
-        if (slash != std::string::npos && ReadNumber(key.substr(slash + 1, 1), position)) {
-            largest = std::max(largest, position);
-        }
+    const InputKeyIndex::Run run = index.inputs.KeysStartingWith(s);
+    if (!run.empty()) {
+        index.inputs.SetHead(i, false);  // the link's own turn is settled by LinkMode
+        in.Mode = LinkMode(in.Mode, i, StartsWith(in.Datatags, s), index.inputs.LastHead(run));
+        index.inputs.SetHead(i, in.Mode > 0);
     }
-    if (op != '=') inputs[i].InputIncrementDir = static_cast<int>(largest);
-    return matched;
+    if (op != '=') in.InputIncrementDir = static_cast<int>(index.inputs.LargestPosition(run));
+    return !run.empty();
 }
 
-void ReportUnmatchedOutputSelection(const ParseContext& parse, std::size_t i) {
-    const Board& board = parse.board();
-    const std::string& name = board.Inputs[i].Data[1];
+void ReportUnmatchedOutputSelection(const ParseContext& parse, const LinkIndex& index,
+                                    std::size_t i) {
+    const std::string& name = parse.board().Inputs[i].Data[1];
     const std::size_t p = name.find('_');
-    const std::string target = p == std::string::npos ? name : name.substr(p + 1);
-    if (p != std::string::npos && IsLinkTargetOfSomeOutput(board, target)) return;
+    if (p != std::string::npos && index.outputsByKey.count(name.substr(p + 1)) > 0) return;
     NoteAt(LineOfInput(parse, i), NoteKind::Unresolved,
-           "\"" + board.Inputs[i].Data[1] +
+           "\"" + name +
                "\" selects no output: no command or dataref has this name, and no output "
                "has the key after \"_\"");
 }
 
-void ResolveLink(const ParseContext& parse, std::size_t i) {
+void ResolveLink(const ParseContext& parse, LinkIndex& index, std::size_t i) {
     const std::string s = parse.board().Inputs[i].Data[1];
     const bool toOutput = EndsWithOutputKind(s) || IsOneCharLink(parse, i);
-    const bool found = toOutput ? LinkToOutput(parse, i, s) : LinkToInputs(parse, i);
+    const bool found = toOutput ? LinkToOutput(parse, index, i, s) : LinkToInputs(parse, index, i);
     if (s[0] == 'O') {
-        ReportUnmatchedOutputSelection(parse, i);
+        ReportUnmatchedOutputSelection(parse, index, i);
     } else if (!found) {
         NoteAt(LineOfInput(parse, i), NoteKind::Unresolved,
                "\"" + parse.board().Inputs[i].Data[1] + "\" is neither a command nor a dataref, " +
@@ -139,10 +151,11 @@ void SettleAnalogChannel(const ParseContext& parse, std::size_t i) {
 void SetInputOptions(ParseContext& parse) {
     if (parse.b >= Boards.size()) return;
     Board& board = parse.board();
+    LinkIndex index(board);
     for (std::size_t i = 0; i < board.Inputs.size(); ++i) {
         ForOneLine(LineOfInput(parse, i), [&] {
             if (board.Inputs[i].InputArrayNum < 0) {
-                ResolveLink(parse, i);
+                ResolveLink(parse, index, i);
             } else if (StartsWith(board.Inputs[i].Datatags, "A")) {
                 SettleAnalogChannel(parse, i);
             }

@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "base/text.h"
 #include "config/names.h"
+#include "config/value_checks.h"
 
 namespace {
 
@@ -22,9 +23,10 @@ bool EndsWithOutputKind(const std::string& name) {
 }
 
 // One number of a value field, as the C library's atof reads it.
+// The second reading only tells a report about a part that is no number.
 float ValuePart(const ParseContext& parse, const std::string& part) {
     double check = 0;
-    if (!ReadNumber(part, check)) {
+    if (ParseObserved() && !ReadNumber(part, check)) {
         Note(parse, NoteKind::Warning, "\"" + part + "\" in the value field is not a number: 0");
     }
     return static_cast<float>(Atof(part));
@@ -72,12 +74,14 @@ void ReadAnalogBytes(const ParseContext& parse, const std::string& key,
         } else if (value >= 51) {
             value = 101;
         }
+        CheckByte(parse.current, "analog setting " + tokens[4] + ", stored as", value);
         bytes[at] = static_cast<uint8_t>(value);
     }
-    if (tokens.size() >= 6 && ReadNumber(tokens[5], value))
-        bytes[at + 1] = static_cast<uint8_t>(value);
-    if (tokens.size() >= 7 && ReadNumber(tokens[6], value))
-        bytes[at + 2] = static_cast<uint8_t>(value);
+    for (std::size_t k = 5; k < 7 && k < tokens.size(); ++k) {
+        if (!ReadNumber(tokens[k], value)) continue;
+        CheckByte(parse.current, "analog setting", value);
+        bytes[at + k - 4] = static_cast<uint8_t>(value);
+    }
 }
 
 void ReadDatarefInput(const ParseContext& parse, BoardInput& in, XPLMDataRef dataref,
@@ -98,31 +102,46 @@ void ReadDatarefInput(const ParseContext& parse, BoardInput& in, XPLMDataRef dat
     if (in.InputArrayNum < 1) in.InputArrayNum = 1;
 }
 
+// The number in a link's name, which becomes one byte of the compact form.
+// It is read as a 32-bit number, as it always was; a number outside 0 to 255
+// is reported, however large.
+int LinkNumber(const ParseContext& parse, std::string_view text) {
+    const long long wide = NumberOrZero<long long>(text);
+    if (wide < 0 || wide > 255) {
+        Note(parse, NoteKind::Warning,
+             "the number " + Decimal(wide) +
+                 " in a link's name is not one of 0 to 255: its low 8 bits are used");
+    }
+    return NumberOrZero<int>(text);
+}
+
 // A name that is neither a command nor a dataref links to the board itself.
-void ReadLocalLink(ParseContext& parse, BoardInput& in, std::string& name) {
+// Returns whether it took the one-character form of an output link.
+bool ReadLocalLink(ParseContext& parse, BoardInput& in, std::string& name) {
     in.InputArrayNum = -1;
-    const std::size_t index = parse.board().Inputs.size();
     if (name[0] == 'O') {
         // O_12L selects among outputs with key 12L: the number becomes the
         // pin byte of the compact key.
         const std::size_t p = name.find('_');
         if (p == std::string::npos) {
-            parse.linkTargets.push_back(name);
-            return;
+            parse.linkTargets.insert(name);
+            return false;
         }
-        const int n = NumberOrZero<int>(name.substr(p + 1));
+        const int n = LinkNumber(parse, std::string_view(name).substr(p + 1));
         const char last = name.back();
-        name = name.substr(0, p + 1) + static_cast<char>(n) + last;
-        parse.linkTargets.push_back(name.substr(p + 1));
+        name = name.substr(0, p + 1) + static_cast<char>(n & 0xFF) + last;
+        parse.linkTargets.insert(name.substr(p + 1));
     } else if (EndsWithOutputKind(name)) {
         in.Contval = 1;
         if (parse.id != 0) {
-            const int n = NumberOrZero<int>(name);
-            const int code = n + static_cast<unsigned char>(name.back());
-            name = std::string(1, static_cast<char>(code & 0xFF));
-            parse.oneCharLinks.push_back(index);
+            // The pin and the kind letter in one byte, added in 8 bits.
+            const unsigned n = static_cast<unsigned>(LinkNumber(parse, name));
+            const unsigned code = (n + static_cast<unsigned char>(name.back())) & 0xFF;
+            name = std::string(1, static_cast<char>(code));
+            return true;
         }
     }
+    return false;
 }
 
 void ReadCommandInput(BoardInput& in, XPLMCommandRef command, const std::string& name) {
@@ -137,14 +156,21 @@ int& ModeOf(ParseContext& parse, BoardInput& in, int index) {
 }
 
 // Repeat list and switch groups (keys B, D, A). Every member of a group gets
-// its 1-based position inserted before the key's last character.
+// its 1-based position inserted before the key's last character. The groups
+// are tried in list order with the key as it stands, so a later group whose
+// key equals the rewritten key takes the input too.
 void ApplyRepeatsAndGroups(ParseContext& parse, BoardInput& in, std::string& key) {
-    for (const std::string& repeat : parse.repeats) {
-        if (repeat == key) in.Contval = 2;
-    }
+    if (parse.repeats.count(key) > 0) in.Contval = 2;
     const int index = static_cast<int>(parse.board().Inputs.size());
-    for (SwitchGroup& group : parse.groups) {
-        if (group.key != key) continue;
+    std::size_t next = 0;  // the groups before it have been tried
+    for (;;) {
+        const auto found = parse.groupsByKey.find(key);
+        if (found == parse.groupsByKey.end()) return;
+        const std::vector<std::size_t>& positions = found->second;
+        const auto at = std::lower_bound(positions.begin(), positions.end(), next);
+        if (at == positions.end()) return;
+        next = *at + 1;
+        SwitchGroup& group = parse.groups[*at];
         if (group.members == 0) {
             in.Mode = 1;
             group.first = index;
@@ -163,30 +189,14 @@ void ApplyRepeatsAndGroups(ParseContext& parse, BoardInput& in, std::string& key
 void ApplyEncoderBase(ParseContext& parse, BoardInput& in, std::string& key) {
     if (key[0] == 'e') key[0] = 'E';
     if (key[0] != 'E') return;
-    const std::string base = key.substr(0, key.find('/'));
-    if (std::find(parse.encoderBases.begin(), parse.encoderBases.end(), base) !=
-        parse.encoderBases.end()) {
-        return;
-    }
-    in.Mode = 1;
-    parse.encoderBases.push_back(base);
+    if (parse.encoderBases.insert(key.substr(0, key.find('/'))).second) in.Mode = 1;
 }
 
 void ApplySkipList(const ParseContext& parse, BoardInput& in, const std::string& key) {
-    const std::string stem = key.substr(0, key.size() - 1);
-    for (const std::string& entry : parse.skips) {
-        std::vector<std::string> parts = SplitBy(entry, ',');
-        if (parts.empty() || parts[0] != stem) continue;
-        in.InputSkip.push_back(parts.size() > 1 ? NumberOrZero<int>(parts[1]) : 0);
-        in.InputSkip.push_back(0);
-        return;
-    }
-}
-
-void ApplyAnalogDefault(const ParseContext& parse, BoardInput& in, const std::string& key) {
-    for (const std::string& entry : parse.analogDefaults) {
-        if (entry == key) in.InputDefault = 2.0f;
-    }
+    const auto found = parse.skips.find(key.substr(0, key.size() - 1));
+    if (found == parse.skips.end()) return;
+    in.InputSkip.push_back(found->second);
+    in.InputSkip.push_back(0);
 }
 
 }  // namespace
@@ -202,7 +212,13 @@ void ReadInputLine(ParseContext& parse, std::string line) {
         Note(parse, NoteKind::Disabled, "switched off with not_selected");
         return;
     }
+    Board& board = parse.board();
+    if (board.Inputs.size() >= kMaxInputs) {
+        NoteLimitReached(parse, parse.inputsCapped, "inputs", kMaxInputs);
+        return;
+    }
     BoardInput in;
+    bool oneCharLink = false;
     std::string& name = tokens[1];
     XPLMCommandRef command = XPLMFindCommand(name.c_str());
     XPLMDataRef dataref = command ? nullptr : XPLMFindDataRef(name.c_str());
@@ -213,15 +229,17 @@ void ReadInputLine(ParseContext& parse, std::string line) {
     } else if (dataref) {
         ReadDatarefInput(parse, in, dataref, tokens);
     } else {
-        ReadLocalLink(parse, in, name);
+        oneCharLink = ReadLocalLink(parse, in, name);
     }
     in.Data = tokens;
     std::string key = tokens[0];
     if (key[0] == 'B' || key[0] == 'D' || key[0] == 'A') ApplyRepeatsAndGroups(parse, in, key);
     ApplyEncoderBase(parse, in, key);
     ApplySkipList(parse, in, key);
-    if (key[0] == 'A') ApplyAnalogDefault(parse, in, key);
+    if (key[0] == 'A' && parse.analogDefaults.count(key) > 0) in.InputDefault = 2.0f;
+    CheckInputPin(parse, parse.current, key);
     in.Datatags = key;
-    parse.board().Inputs.push_back(std::move(in));
+    board.Inputs.push_back(std::move(in));
     parse.inputLines.push_back(parse.current);
+    parse.oneCharLinks.push_back(oneCharLink);
 }

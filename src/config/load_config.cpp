@@ -1,5 +1,7 @@
 #include "config/load_config.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -23,8 +25,16 @@ std::string FolderOf(const std::string& path) {
     return path;
 }
 
+// A directory opens like a file but fails on the first read.
 bool CanRead(const std::string& path) {
-    return std::ifstream(path).is_open();
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && std::ifstream(path).is_open();
+}
+
+// Editors on Windows may start a UTF-8 file with a byte-order mark, which
+// would hide the first line's "*".
+void DropByteOrderMark(std::string& line) {
+    if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
 }
 
 // The character after the first, or a zero byte when the line has only one.
@@ -56,8 +66,8 @@ void LoadConfig() {
     paths.filepath = FolderOf(paths.cwd) + "/data.cfg";
     if (!CanRead(paths.filepath)) paths.filepath = paths.foldername + "/data.cfg";
     Log("\nConfig file: " + paths.filepath);
+    if (!CanRead(paths.filepath)) return;
     std::ifstream file(paths.filepath);
-    if (!file.is_open()) return;
     CutConfigSections(file);
 }
 
@@ -67,7 +77,7 @@ void CutConfigSections(std::istream& file, std::vector<SectionLines>* lines) {
     int board = 0;
     std::size_t number = 0;
     for (std::string line; std::getline(file, line);) {
-        ++number;
+        if (++number == 1) DropByteOrderMark(line);
         line = Trim(line);
         const char first = line.empty() ? '\0' : line[0];
         if (first == '*') {

@@ -5,9 +5,11 @@
 #include <cstdlib>
 
 #include "XPLMDataAccess.h"
+#include "base/log.h"
 #include "base/text.h"
 #include "config/names.h"
 #include "config/outputs.h"
+#include "config/value_checks.h"
 
 namespace {
 
@@ -19,9 +21,11 @@ int PinOf(const ParseContext& parse, const std::string& key) {
 }
 
 // Steps of a full turn, from the last token's last part, as 16 bits.
-void AddStepper(Board& board, int pin, const std::vector<std::string>& tokens) {
+void AddStepper(Board& board, const TextLine& line, int pin,
+                const std::vector<std::string>& tokens) {
     std::vector<std::string> parts = SplitBy(tokens.back(), ',');
     const long long steps = parts.empty() ? 0 : std::llabs(NumberOrZero<int>(parts.back()));
+    CheckWord(line, "stepper step count", steps);
     board.StepperAdditional.push_back(static_cast<uint8_t>(pin));
     board.StepperAdditional.push_back(static_cast<uint8_t>(steps & 0xFF));
     board.StepperAdditional.push_back(static_cast<uint8_t>((steps >> 8) & 0xFF));
@@ -35,27 +39,29 @@ void SizeLedPort(Board& board, int n) {
     }
 }
 
-void ApplyOutputOptions(const ParseContext& parse, const std::vector<std::string>& tokens) {
+// LED-port outputs are numbered 1 to 64 (8 bytes of 8 LEDs).
+void CheckLedNumber(const TextLine& line, int n) {
+    if (n >= 1 && n <= static_cast<int>(8 * kMaxLedPortBytes)) return;
+    NoteAt(line, NoteKind::Warning,
+           "LED port number " + Decimal(n) + " is not one of 1 to 64: the LED is never lit");
+}
+
+void ApplyOutputOptions(const ParseContext& parse, const TextLine& line,
+                        const std::vector<std::string>& tokens) {
     Board& board = parse.board();
     const char kind = tokens[0].back();
     const int pin = PinOf(parse, tokens[0]);
+    // A numbered board's compact key holds the pin in a byte already.
+    const int written = parse.id != 0 ? static_cast<unsigned char>(tokens[0][0]) : pin;
     if (tokens.size() >= 6) {
+        if (kind == 'N' || kind == 'G' || kind == 'g') CheckByte(line, "output pin", written);
         if (kind == 'N') board.SevenSegAdditional.push_back(static_cast<uint8_t>(pin));
-        if (kind == 'G' || kind == 'g') AddStepper(board, pin, tokens);
+        if (kind == 'G' || kind == 'g') AddStepper(board, line, pin, tokens);
     }
-    if (kind == 'l') SizeLedPort(board, pin);
-}
-
-bool IsLinkTarget(const ParseContext& parse, const std::string& key) {
-    return std::find(parse.linkTargets.begin(), parse.linkTargets.end(), key) !=
-           parse.linkTargets.end();
-}
-
-bool KeyUsedBefore(const Board& board, std::size_t j) {
-    for (std::size_t k = 0; k < j; ++k) {
-        if (board.Outputs[k].OutDrefs[0] == board.Outputs[j].OutDrefs[0]) return true;
+    if (kind == 'l') {
+        CheckLedNumber(line, written);
+        SizeLedPort(board, pin);
     }
-    return false;
 }
 
 const TextLine& LineOfOutput(const ParseContext& parse, std::size_t j) {
@@ -92,10 +98,12 @@ void FinishOutput(const ParseContext& parse, std::size_t j) {
     if (parse.id != 0 && out.Precision < 1 && out.Precision > INT_MIN) --out.Precision;
     ResolveDataref(parse, j);
     // Outputs sharing a key are selected by an O_ input; without one every
-    // output of the key is sent.
-    const bool selected = IsLinkTarget(parse, out.OutDrefs[0]);
-    if (!out.OutputActive && !selected) out.OutputActive = true;
-    if (!selected && KeyUsedBefore(board, j)) {
+    // output of the key is sent. Until now OutputActive is clear exactly for
+    // an output whose key an earlier output has.
+    const bool repeated = !out.OutputActive;
+    const bool selected = parse.linkTargets.count(out.OutDrefs[0]) > 0;
+    if (repeated && !selected) {
+        out.OutputActive = true;
         NoteAt(LineOfOutput(parse, j), NoteKind::Warning,
                "an earlier output has the same key and no O_ input selects between them: "
                "both drive the pin");
@@ -108,11 +116,12 @@ void SetOutputOptions(ParseContext& parse) {
     if (parse.b >= Boards.size()) return;
     Board& board = parse.board();
     for (std::size_t j = 0; j < board.Outputs.size(); ++j) {
-        ForOneLine(LineOfOutput(parse, j),
-                   [&] { ApplyOutputOptions(parse, board.Outputs[j].OutDrefs); });
+        const TextLine& line = LineOfOutput(parse, j);
+        ForOneLine(line, [&] { ApplyOutputOptions(parse, line, board.Outputs[j].OutDrefs); });
     }
-    for (const std::vector<std::string>& line : board.OutputModeLed) {
-        ForOneLine(TextLine{}, [&] { ApplyOutputOptions(parse, line); });
+    for (std::size_t m = 0; m < board.OutputModeLed.size(); ++m) {
+        const TextLine line = m < parse.modeLineLines.size() ? parse.modeLineLines[m] : TextLine{};
+        ForOneLine(line, [&] { ApplyOutputOptions(parse, line, board.OutputModeLed[m]); });
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "base/log.h"
 #include "base/text.h"
+#include "config/value_checks.h"
 
 namespace {
 
@@ -97,11 +98,17 @@ void CheckSevenSegment(const ParseContext& parse, const std::vector<std::string>
     }
 }
 
-bool KeyUsedEarlier(const Board& board, const std::string& key) {
-    for (const BoardOutput& earlier : board.Outputs) {
-        if (earlier.OutDrefs[0] == key) return true;
-    }
-    return false;
+// The letters that give a pin its role in the pin-mode table; of a two-token
+// mode line only L does.
+bool HasPinRole(char kind, bool modeLine) {
+    if (modeLine) return kind == 'L';
+    return kind == 'L' || kind == 'N' || kind == 'P' || kind == 'S' || kind == 'G' || kind == 'g';
+}
+
+// On a numbered board the compact key's first byte is the pin.
+void CheckOutputPin(const ParseContext& parse, const std::string& key, bool modeLine) {
+    if (parse.id == 0 || !HasPinRole(key.back(), modeLine)) return;
+    CheckPin(parse, parse.current, "output pin", static_cast<unsigned char>(key[0]));
 }
 
 }  // namespace
@@ -118,8 +125,14 @@ void ReadOutputLine(ParseContext& parse, const std::string& line) {
     }
     if (parse.id != 0 && !CompactKey(parse, tokens[0])) return;
     Board& board = parse.board();
+    if (board.Outputs.size() + board.OutputModeLed.size() >= kMaxOutputs) {
+        NoteLimitReached(parse, parse.outputsCapped, "outputs", kMaxOutputs);
+        return;
+    }
+    CheckOutputPin(parse, tokens[0], tokens.size() == 2);
     if (tokens.size() == 2) {
         board.OutputModeLed.push_back(tokens);
+        parse.modeLineLines.push_back(parse.current);
         return;
     }
     BoardOutput out;
@@ -127,7 +140,9 @@ void ReadOutputLine(ParseContext& parse, const std::string& line) {
     CheckSevenSegment(parse, tokens);
     out.OutDrefs = tokens;
     ReadRanges(parse, out);
-    out.OutputActive = !KeyUsedEarlier(board, tokens[0]);
+    // Clear for now when an earlier output has the key; FinishOutputs settles it.
+    out.OutputActive = parse.outputKeys.count(tokens[0]) == 0;
     board.Outputs.push_back(std::move(out));
+    parse.outputKeys.insert(board.Outputs.back().OutDrefs[0]);
     parse.outputLines.push_back(parse.current);
 }

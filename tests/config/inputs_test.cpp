@@ -248,3 +248,62 @@ TEST_F(ParserTest, OutputSelectionLinksKeepRepeatedKeysInactive) {
     Parse("[I]\nD1+ O_12L\n" + outputs, 0);
     EXPECT_TRUE(Output(1).OutputActive) << "a panel's keys are not compact";
 }
+
+TEST_F(ParserTest, LinksTakeTheLastGroupHeadAmongTheKeysTheyPrefix) {
+    // A link's Mode is the last input whose key it prefixes and whose Mode is
+    // above 0 at that moment: links resolved earlier count, and so does the
+    // link itself.
+    Parse(
+        "[A]\nT D5+ D1\n[I]\n"
+        "D5 D\n"
+        "D5+ sim/lights/beacon_lights_on\nD5+ sim/lights/landing_lights_on\n"
+        "D5+ sim/lights/taxi_lights_on\nE3+ sim/autopilot/heading_up\n"
+        "D1 D/\nD1 D\nD7+ D5>\nD8+ E<\nD9+ <\nD10+ D5/2=\nD11+ Z>\n",
+        0);
+    struct Link {
+        std::size_t i;
+        const char* name;
+        int mode;
+        int largest;
+    };
+    const Link kLinks[] = {
+        {0, "D", 5, 0},     // a later group head
+        {5, "D/", 5, 0},    // itself: a group head no other key before it matches
+        {6, "D", 6, 0},     // itself, once the earlier links made it count
+        {7, "D5>1", 1, 3},  // the group of D5+, positions 1 to 3
+        {8, "E<1", 4, 0},   // the encoder's first input
+        {9, "<1", 9, 3},    // every key
+        {10, "D5/2=1", 0, 0}, {11, "Z>1", 0, 0},  // no key
+    };
+    for (const Link& link : kLinks) {
+        EXPECT_EQ(Input(link.i).Data[1], link.name) << "input " << link.i;
+        EXPECT_EQ(Input(link.i).Mode, link.mode) << "input " << link.i;
+        EXPECT_EQ(Input(link.i).InputIncrementDir, link.largest) << "input " << link.i;
+    }
+    EXPECT_THAT(Keys(), ElementsAre("D5", "D5/1+", "D5/2+", "D5/3+", "E3+", "D/11", "D/21", "D7+",
+                                    "D8+", "D9+", "D10+", "D11+"));
+}
+
+TEST_F(ParserTest, OutputLinkCodesAreAddedInEightBitsAndLargeNumbersWarned) {
+    struct Case {
+        const char* name;
+        int code;  // the one character a numbered board's link becomes
+        bool warned;
+    };
+    const Case kCases[] = {
+        {"13L", 13 + 'L', false},
+        {"255N", (255 + 'N') & 0xFF, false},
+        {"2147483647l", (0x7FFFFFFFu + 'l') & 0xFF, true},  // once an int overflow
+        {"-1N", 'N' - 1, true},
+        {"300L", (300 + 'L') & 0xFF, true},
+    };
+    for (const Case& c : kCases) {
+        notes.clear();
+        ObserveNotes();
+        Parse(std::string("[I]\n5 ") + c.name + "\n", 4);
+        EXPECT_EQ(Input(0).Data[1], std::string(1, static_cast<char>(c.code))) << c.name;
+        const bool warned = !notes.empty() && notes[0].kind == NoteKind::Warning &&
+                            notes[0].reason.find("0 to 255") != std::string::npos;
+        EXPECT_EQ(warned, c.warned) << c.name;
+    }
+}

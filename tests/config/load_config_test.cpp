@@ -77,6 +77,15 @@ TEST_F(LoadConfigTest, FallsBackToThePluginFolder) {
     EXPECT_THAT(ArduinoID, ElementsAre(3u));
 }
 
+TEST_F(LoadConfigTest, NeitherAByteOrderMarkNorADirectoryHidesTheBoards) {
+    testenv::MakeDirs(aircraftFolder() + "/data.cfg");
+    testenv::WriteFile(pluginFolder() + "/data.cfg", "\xEF\xBB\xBF*3\n[I]\nD6 sim/b\n");
+    Load();
+    EXPECT_EQ(paths.filepath, pluginFolder() + "/data.cfg");
+    EXPECT_THAT(ArduinoID, ElementsAre(3u));
+    EXPECT_THAT(ArduinoConfigFile, ElementsAre("[I]\nD6 sim/b\n"));
+}
+
 TEST_F(LoadConfigTest, WithoutAnyFileNoBoardHasASection) {
     EXPECT_EQ(Load(), "\nConfig file: " + pluginFolder() + "/data.cfg");
     EXPECT_THAT(ArduinoID, IsEmpty());

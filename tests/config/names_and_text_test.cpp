@@ -2,6 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <locale>
+#include <sstream>
+
 #include "base/text.h"
 #include "config/names.h"
 #include "custom/custom_refs.h"
@@ -29,6 +32,41 @@ TEST(Trim, StripsBlanksAndLineEndsAtBothEndsOnly) {
     EXPECT_EQ(Trim(" \t*1 \r\n"), "*1");
     EXPECT_EQ(Trim("a b"), "a b");
     EXPECT_EQ(Trim(" \r\n\t "), "");
+}
+
+// Stream extraction in the "C" locale, which ReadNumber replaces on the
+// parser's hot path, is the reference: the same success and the same value.
+template <typename T>
+void ExpectReadAsTheStreamDoes(const std::string& text) {
+    std::istringstream stream(text);
+    stream.imbue(std::locale::classic());
+    T expected{};
+    const bool read = static_cast<bool>(stream >> expected);
+    T value = 7;
+    EXPECT_EQ(ReadNumber(text, value), read) << "\"" << text << "\" as " << typeid(T).name();
+    EXPECT_EQ(value, read ? expected : T(7)) << "\"" << text << "\" as " << typeid(T).name();
+}
+
+TEST(ReadNumber, ReadsAsFormattedStreamExtraction) {
+    const char* const kTexts[] = {
+        // white space, signs, no number
+        "12L", " \t\n\v\f\r42", "+5", "-1", "-0", "+-5", "- 5", "", "   ", "x", "+", "-", "007",
+        "0x10", "1,5", "D5",
+        // the limits of each type
+        "2147483647", "2147483648", "-2147483648", "-2147483649", "4294967295", "4294967296",
+        "-4294967295", "-4294967296", "99999999999999999999", "9223372036854775808",
+        "-9223372036854775808",
+        // points and exponents
+        "1.5", ".5", ".", "5.", "1e5", "1E-3x", "1e", "1e+", "2e3.5", "-.5e1", "1..2", "inf", "nan",
+        "1e39", "1e-50", "3.4e38", "1e309", "0.1f"};
+    for (const char* text : kTexts) {
+        ExpectReadAsTheStreamDoes<int>(text);
+        ExpectReadAsTheStreamDoes<unsigned>(text);
+        ExpectReadAsTheStreamDoes<long long>(text);
+        ExpectReadAsTheStreamDoes<unsigned long long>(text);
+        ExpectReadAsTheStreamDoes<float>(text);
+        ExpectReadAsTheStreamDoes<double>(text);
+    }
 }
 
 TEST(CommandIsHold, StartersIgnitionAndAnnunciatorTestsAreHeld) {

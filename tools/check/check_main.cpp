@@ -8,12 +8,14 @@
 // Resources/plugins folder). Exit status: 0 no problems, 1 problems found,
 // 2 the file or a table could not be read.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -83,6 +85,33 @@ class QuietLog {
     int saved_ = -1;
 };
 
+// Why path cannot be read as a text file; empty when it can.
+std::string Unreadable(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return std::strerror(errno);
+    if (S_ISDIR(info.st_mode)) return "it is a directory, not a file";
+    if (!S_ISREG(info.st_mode)) return "it is not a regular file";
+    if (access(path.c_str(), R_OK) != 0) return std::strerror(errno);
+    return "";
+}
+
+// The whole file, or an empty reason why not.
+bool ReadWholeFile(const std::string& path, std::string& text, std::string& reason) {
+    reason = Unreadable(path);
+    if (!reason.empty()) return false;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, n);
+    if (std::ferror(file)) reason = std::strerror(errno);
+    std::fclose(file);
+    return reason.empty();
+}
+
 std::vector<std::string> FileLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -94,8 +123,12 @@ bool IsMultiDigit(const std::string& header) {
     return header.size() > 2 && std::isdigit(static_cast<unsigned char>(header[2]));
 }
 
+// Line n of the file as the loader sees it: trimmed, without a byte-order mark.
 std::string FileText(const std::vector<std::string>& file, std::size_t line) {
-    return line >= 1 && line <= file.size() ? Trim(file[line - 1]) : std::string();
+    if (line < 1 || line > file.size()) return "";
+    std::string text = file[line - 1];
+    if (line == 1 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    return Trim(text);
 }
 
 kestrix_check::FileNote LoaderNote(std::size_t line, NoteKind kind, const std::string& text,
@@ -108,9 +141,30 @@ kestrix_check::FileNote LoaderNote(std::size_t line, NoteKind kind, const std::s
     return note;
 }
 
+// What the plugin's loader reads differently from an editor: a byte-order
+// mark (skipped by the plugin, but a sign of an editor's setting that may
+// bring other surprises) and carriage returns that end no line.
+void NoteFileEncoding(const std::string& text, std::vector<kestrix_check::FileNote>& notes) {
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        notes.push_back(LoaderNote(1, NoteKind::Warning, "",
+                                   "the file starts with a UTF-8 byte-order mark: save it as "
+                                   "UTF-8 without one (the plugin skips it)"));
+    }
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (text[k] != '\r' || (k + 1 < text.size() && text[k + 1] == '\n')) continue;
+        const std::size_t line = 1 + std::count(text.begin(), text.begin() + k, '\n');
+        notes.push_back(LoaderNote(line, NoteKind::Warning, "",
+                                   "a carriage return that is no line end: the plugin ends "
+                                   "lines at line feeds only, so it reads this line and the "
+                                   "next as one; save the file with LF or CR LF line ends"));
+        return;
+    }
+}
+
 // What only the whole file shows: sections no board can use, and lines the
-// loader dropped because no section header came before them.
-void NoteSectionLines(std::size_t k, const SectionLines& section,
+// loader dropped because no section header came before them. Returns
+// whether a board can use the section.
+bool NoteSectionLines(std::size_t k, const SectionLines& section,
                       const std::vector<std::string>& file,
                       std::vector<kestrix_check::FileNote>& notes) {
     const unsigned id = ArduinoID[k];
@@ -120,13 +174,13 @@ void NoteSectionLines(std::size_t k, const SectionLines& section,
         notes.push_back(LoaderNote(section.header, NoteKind::Skipped, header,
                                    "a board number is one digit from 1 to 9: no board uses "
                                    "this section"));
-        return;
+        return false;
     }
     if (std::find(ArduinoID.begin(), earlier, id) != earlier) {
         notes.push_back(LoaderNote(section.header, NoteKind::Skipped, header,
                                    "an earlier section has this board number: no board uses "
                                    "this one"));
-        return;
+        return false;
     }
     if (IsMultiDigit(header)) {
         notes.push_back(LoaderNote(
@@ -140,12 +194,17 @@ void NoteSectionLines(std::size_t k, const SectionLines& section,
                                    "outside any section: an [A], [I] or [O] header must come "
                                    "first"));
     }
+    return true;
+}
+
+bool IsEmpty(const Board& board) {
+    return board.Inputs.empty() && board.Outputs.empty() && board.OutputModeLed.empty();
 }
 
 int CheckSection(std::size_t k, const SectionLines& section, const std::vector<std::string>& file,
                  bool keepLog) {
     std::vector<kestrix_check::FileNote> notes;
-    NoteSectionLines(k, section, file, notes);
+    const bool usable = NoteSectionLines(k, section, file, notes);
     SetParseObserver([&](const ParseNote& note) {
         notes.push_back(kestrix_check::FileNote{kestrix_check::FileLine(section, note.line), note});
     });
@@ -154,8 +213,14 @@ int CheckSection(std::size_t k, const SectionLines& section, const std::vector<s
         ReadConfigFile(ArduinoConfigFile[k], k, ArduinoID[k], MessageSource{});
     }
     SetParseObserver(nullptr);
-    std::cout << "\nBoard " << FileText(file, section.header) << " (line " << section.header
-              << ")\n";
+    if (usable && IsEmpty(Boards[k])) {
+        notes.push_back(LoaderNote(section.header, NoteKind::Warning,
+                                   FileText(file, section.header),
+                                   "the section has no inputs and no outputs: the board does "
+                                   "nothing"));
+    }
+    std::cout << "\nBoard " << kestrix_check::Printable(FileText(file, section.header)) << " (line "
+              << section.header << ")\n";
     kestrix_check::PrintBoard(std::cout, Boards[k], ArduinoID[k]);
     int problems = 0;
     for (const kestrix_check::FileNote& note : notes)
@@ -177,13 +242,17 @@ int main(int argc, char** argv) {
         std::cerr << kUsage;
         return 2;
     }
-    std::ifstream file(options.config);
-    if (!file) {
-        std::cerr << "kestrix-check: cannot read " << options.config << "\n";
+    std::string text, reason;
+    if (!ReadWholeFile(options.config, text, reason)) {
+        std::cerr << "kestrix-check: cannot read " << options.config << ": " << reason << "\n";
         return 2;
     }
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
+    for (const std::string& table : {options.datarefs, options.commands}) {
+        reason = Unreadable(table);
+        if (reason.empty()) continue;
+        std::cerr << "kestrix-check: cannot read " << table << ": " << reason << "\n";
+        return 2;
+    }
     const int datarefs = simhost::LoadDataRefTable(options.datarefs);
     const int commands = simhost::LoadCommandTable(options.commands);
     if (datarefs < 0 || commands < 0) {
@@ -202,6 +271,13 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::string> lines = FileLines(text);
     int problems = 0;
+    std::vector<kestrix_check::FileNote> fileNotes;
+    NoteFileEncoding(text, fileNotes);
+    if (!fileNotes.empty()) {
+        std::cout << "\nThe file:\n";
+        kestrix_check::PrintNotes(std::cout, fileNotes);
+        problems += static_cast<int>(fileNotes.size());
+    }
     if (sections.empty()) {
         std::cout << "\nNo board section: a section starts with a line \"*\" and the board "
                      "number, for example *1\n";

@@ -12,21 +12,6 @@ namespace kestrix_check {
 
 namespace {
 
-// Bytes that are not printable (the pin byte of a compact key) as \xNN.
-std::string Printable(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c >= 32 && c < 127) {
-            out += static_cast<char>(c);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            out += escaped;
-        }
-    }
-    return out;
-}
-
 // A numbered board's output key is its pin byte and kind letter.
 std::string OutputKey(const std::string& key, unsigned id) {
     if (id == 0 || key.size() != 2) return Printable(key);
@@ -155,6 +140,20 @@ void PrintSettings(std::ostream& out, const Board& board) {
 
 }  // namespace
 
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c >= 32 && c < 127) {
+            out += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+        }
+    }
+    return out;
+}
+
 bool IsProblem(const ParseNote& note) {
     return note.kind != NoteKind::Disabled;
 }
@@ -186,7 +185,8 @@ void PrintNotes(std::ostream& out, std::vector<FileNote> notes) {
                      [](const FileNote& a, const FileNote& b) { return a.line < b.line; });
     for (const FileNote& n : notes) {
         out << "  line " << n.line << ": " << NoteKindName(n.note.kind) << ": "
-            << Printable(n.note.reason) << "\n      " << Printable(n.note.text) << "\n";
+            << Printable(n.note.reason) << "\n";
+        if (!n.note.text.empty()) out << "      " << Printable(n.note.text) << "\n";
     }
 }
 

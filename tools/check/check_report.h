@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "config/board_tables.h"
@@ -18,6 +19,10 @@ struct FileNote {
     std::size_t line = 0;
     ParseNote note;
 };
+
+// Bytes that are not printable (the pin byte of a compact key, a carriage
+// return) as \xNN.
+std::string Printable(const std::string& text);
 
 // Only these count as problems; lines switched off on purpose do not.
 bool IsProblem(const ParseNote& note);
