@@ -73,6 +73,9 @@ bool ApplySkip(int n, int& counter, unsigned& count) {
 }
 
 int AdvanceGroup(int mode) {
+    // Position 9 goes back to 1 directly: one more would carry into the
+    // member count, and a group of nine would never come round again.
+    if (mode % 10 == 9) return mode - 8;
     if (mode == INT_MAX) return mode;
     const int next = mode + 1;
     const int tens = next / 10;
