@@ -2,7 +2,10 @@
 # The demo itself, run by run-demo.sh inside a loopback-only namespace:
 # three virtual boards (numbered over UDP, numbered over a pseudo-terminal,
 # and a self-configuring panel over UDP) and kestrix-sim running the plugin
-# from the demo simulator folder. What the boards saw is shown at the end.
+# from the demo simulator folder. Once configured, the two numbered boards
+# flip switches, turn encoders and move levers (examples/demo/*-inputs.txt),
+# and kestrix-sim prints every dataref write and command that reaches the
+# simulator. What the boards saw is shown at the end.
 #   demo-session.sh BUILD_DIR SECONDS
 set -uo pipefail
 build=$1
@@ -27,13 +30,15 @@ trap 'interrupted=1' INT
 
 board_seconds=$((seconds + 3))
 "$bin/kestrix-board" --udp 127.0.0.2 --number 1 --label "LAN board #1" \
-    --seconds "$board_seconds" >"$work/lan-board.log" 2>&1 &
+    --inputs "$top/examples/demo/lan-board-inputs.txt" \
+    --seconds "$board_seconds" </dev/null >"$work/lan-board.log" 2>&1 &
 pids+=($!)
 "$bin/kestrix-board" --serial "$serial_dir" --name tty.usbmodem2101 --number 2 \
-    --label "USB board #2" --seconds "$board_seconds" >"$work/usb-board.log" 2>&1 &
+    --inputs "$top/examples/demo/usb-board-inputs.txt" \
+    --label "USB board #2" --seconds "$board_seconds" </dev/null >"$work/usb-board.log" 2>&1 &
 pids+=($!)
 "$bin/kestrix-board" --udp 127.0.0.3 --panel "$top/tools/board/panel-example.cfg" \
-    --label "Lumora Panel" --seconds "$board_seconds" >"$work/panel.log" 2>&1 &
+    --label "Lumora Panel" --seconds "$board_seconds" </dev/null >"$work/panel.log" 2>&1 &
 pids+=($!)
 
 # The plugin scans for serial ports once, at startup: the USB board's link

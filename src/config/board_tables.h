@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "XPLMDataAccess.h"
+#include "config/input_lookup.h"
 
 using ByteList = std::vector<uint8_t>;
 
@@ -62,6 +63,9 @@ struct Board {
     std::vector<BoardInput> Inputs;
     std::vector<BoardOutput> Outputs;
     std::vector<std::vector<std::string>> OutputModeLed;  // two-token O lines
+    // The inputs by key, built when the board's text has been read; whoever
+    // changes Inputs afterwards builds it again.
+    InputLookup inputLookup;
 
     // How the board is reached; set when the board is added, kept by rebuilds.
     sockaddr_in UdpIP{};       // sender address for a LAN board, all zero for USB

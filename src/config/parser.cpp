@@ -100,6 +100,7 @@ void ReadConfigFile(const std::string& text, std::size_t b, unsigned id,
         ForOneLine(parse.current, [&] { ReadLine(parse, lines[k]); });
     }
     SetInputOptions(parse);
+    Boards[b].inputLookup = BuildInputLookup(Boards[b].Inputs);
     SetOutputOptions(parse);
     FinishOutputs(parse);
     FinishBoardStatusLine(n, address, Boards[b]);

@@ -15,7 +15,9 @@
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
 #include "protocol/receive.h"
+#include "simdata/held_inputs.h"
 #include "simdata/ping.h"
+#include "simdata/refused_events.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
 
@@ -88,6 +90,9 @@ void ResetPlugin() {
 
     ForgetLanState();
     ForgetStartupPaths();
+    // Before the tables go: a held starter must not stay engaged.
+    ReleaseAllHeldInputs();
+    refusedEvents = RefusedEvents{};
     ClearBoardTables();
     defaultval = "0";
     RestoreSettingsKeepingBaudrate();

@@ -35,11 +35,13 @@ void HandleControlRequest(char request, MessageSource& source) {
     }
 }
 
-// A source that holds an index without owning that board registered with a
-// message that configured nothing; its events must not reach the tables.
-bool FromUnconfiguredSource(MessageSource& source) {
+// The board this source identified itself as and was configured from, or
+// -1: a source that never identified itself, or one that holds an index
+// whose rows another source's board filled (it registered with a message
+// that configured nothing).
+int BoardOwnedBy(MessageSource& source) {
     int b = ConnectionExists(source, false);
-    return b >= 0 && !SourceOwnsBoard(b, source);
+    return SourceOwnsBoard(b, source) ? b : -1;
 }
 
 }  // namespace
@@ -55,6 +57,5 @@ void DispatchMessage(const std::string& message, MessageSource& source) {
         if (message.size() == 2 && message[0] == '~') HandleControlRequest(message[1], source);
         return;
     }
-    if (FromUnconfiguredSource(source)) return;
-    HandleInputEvent(message, source);
+    HandleInputEvent(message, source, BoardOwnedBy(source));
 }

@@ -1,6 +1,7 @@
 #include "protocol/main_cycle.h"
 
 #include "XPLMDataAccess.h"
+#include "XPLMProcessing.h"
 #include "base/guard.h"
 #include "base/plugin_state.h"
 #include "base/settings.h"
@@ -8,9 +9,10 @@
 #include "protocol/protocol_state.h"
 #include "protocol/receive.h"
 #include "protocol/scanning.h"
-#include "simdata/input_events.h"
+#include "simdata/held_inputs.h"
 #include "simdata/output_engine.h"
 #include "simdata/ping.h"
+#include "simdata/refused_events.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
 
@@ -66,6 +68,7 @@ void PingTimer() {
 void PostReceive() {
     PingTimer();
     ServeHeldInputs();
+    ReportRefusedInputEvents(XPLMGetElapsedTime());
     UpdateCustomValues();
     pluginState.frametime = XPLMGetDataf(pluginState.FrameTimeDref);
     SendBoardOutputs();

@@ -8,11 +8,13 @@
 
 #include "base/settings.h"
 #include "config/board_tables.h"
+#include "input_script.h"
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "protocol/main_cycle.h"
 #include "protocol/upload.h"
 #include "serial_transport.h"
+#include "simdata/ping.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
 #include "udp_transport.h"
@@ -197,4 +199,43 @@ TEST_F(VirtualBoardsTest, ABoardThatRestartsKeepsItsIndexAndIsUploadedAgain) {
     ASSERT_TRUE(FramesUntil([&] { return AllRunning(); }));
     EXPECT_EQ(Boards.size(), uploads);
     EXPECT_EQ(again->boardIndex(), 0);
+}
+
+TEST_F(VirtualBoardsTest, ScriptedInputsOfBothBoardsReachTheSimulator) {
+    folder.WriteDataCfg(
+        "*1\n[I]\nD22+ sim/lights/beacon_lights_on\nD22- sim/lights/beacon_lights_off\n"
+        "E36+ sim/cockpit2/autopilot/heading_dial_deg_mag_pilot 1+,0,360\n"
+        "*2\n[I]\nA0 sim/cockpit2/engine/actuators/throttle_ratio_all 0,1\n");
+    folder.WriteSafeConfig();
+    auto usb = SerialBoard("tty.usbmodem2101", vboard::BoardIdentity::Numbered(2, 132));
+    auto lanBoard = UdpBoard("127.0.0.2", vboard::BoardIdentity::Numbered(1, 132));
+    boards = {lanBoard.get(), usb.get()};
+    StartAndInitialize();
+    vboard::InputScript lanScript, usbScript;
+    for (const char* line : {"press D22", "turn E36 +3", "release D22"}) {
+        vboard::InputCommand command;
+        std::string error;
+        ASSERT_EQ(vboard::ParseInputLine(line, &command, &error), vboard::LineResult::Command);
+        lanScript.Add(command);
+    }
+    vboard::InputCommand lever;
+    std::string error;
+    vboard::ParseInputLine("analog A0 250", &lever, &error);
+    usbScript.Add(lever);
+    ASSERT_TRUE(FramesUntil([&] {
+        lanScript.Step(0, *lanBoard);
+        usbScript.Step(0, *usb);
+        return simhost::Counts("sim/lights/beacon_lights_off").once == 1 &&
+               simhost::GetValue("sim/cockpit2/engine/actuators/throttle_ratio_all") == 0.25;
+    })) << log.str();
+    EXPECT_EQ(simhost::Counts("sim/lights/beacon_lights_on").once, 1);
+    EXPECT_EQ(simhost::GetValue("sim/cockpit2/autopilot/heading_dial_deg_mag_pilot"), 3);
+
+    // Asked for every input, the boards send their switch and lever states again.
+    simhost::SetValue("sim/cockpit2/engine/actuators/throttle_ratio_all", 0);
+    PingInputs(1);
+    ASSERT_TRUE(FramesUntil([&] {
+        return simhost::Counts("sim/lights/beacon_lights_off").once == 2 &&
+               simhost::GetValue("sim/cockpit2/engine/actuators/throttle_ratio_all") == 0.25;
+    })) << log.str();
 }

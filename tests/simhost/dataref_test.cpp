@@ -178,3 +178,36 @@ TEST_F(DataRefTest, HandlesSurviveResetAndComeBackWithTheirName) {
 }
 
 }  // namespace
+
+// What kestrix-sim prints: the plugin's writes and command calls through the
+// SDK that took effect, not the simulator's own side, and nothing once reset.
+TEST_F(DataRefTest, ObserversSeeTheWritesAndCommandsMadeThroughTheSdk) {
+    simhost::LoadDataRefTable(Table("/DataRefs.txt"));
+    simhost::LoadCommandTable(Table("/Commands.txt"));
+    std::vector<std::string> seen;
+    simhost::SetDataRefWriteObserver([&](const simhost::DataRefWrite& w) {
+        seen.push_back(w.name + "@" + std::to_string(w.offset) + "=" +
+                       (w.values.empty() ? w.bytes : std::to_string(w.values[0])) + "/" +
+                       std::to_string(w.type));
+    });
+    simhost::SetCommandObserver([&](const std::string& name, simhost::CommandCall call) {
+        seen.push_back(name + (call == simhost::CommandCall::Begin ? " begin" : " other"));
+    });
+    XPLMSetDataf(XPLMFindDataRef("sim/cockpit2/autopilot/altitude_dial_ft"), 1500);
+    float two = 2;
+    XPLMSetDatavf(XPLMFindDataRef("sim/cockpit2/switches/panel_brightness_ratio"), &two, 3, 5);
+    XPLMSetDatai(XPLMFindDataRef("sim/cockpit2/autopilot/altitude_hold_status"), 1);  // read-only
+    XPLMSetDatab(XPLMFindDataRef("sim/cockpit2/radios/actuators/flight_id"), (void*)"N172", 0, 4);
+    simhost::SetValue("sim/cockpit2/autopilot/altitude_dial_ft", 10);
+    XPLMCommandBegin(XPLMFindCommand("sim/starters/engage_starter_1"));
+    simhost::CommandOnce("sim/lights/beacon_lights_on");
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"sim/cockpit2/autopilot/altitude_dial_ft@-1=1500.000000/2",
+                                        "sim/cockpit2/switches/panel_brightness_ratio@3=2.000000/8",
+                                        "sim/cockpit2/radios/actuators/flight_id@0=N172/32",
+                                        "sim/starters/engage_starter_1 begin"}));
+    simhost::Reset();
+    simhost::AddDataRef("sim/test/value", xplmType_Float, true);
+    XPLMSetDataf(XPLMFindDataRef("sim/test/value"), 1);
+    EXPECT_EQ(seen.size(), 4u);
+}

@@ -49,8 +49,8 @@ bool ParsePort(const std::string& text, int* port) {
     return true;
 }
 
-const char* const kValueOptions[] = {"--udp",     "--port",  "--serial",  "--name", "--number",
-                                     "--version", "--panel", "--seconds", "--label"};
+const char* const kValueOptions[] = {"--udp",     "--port",  "--serial",  "--name",  "--number",
+                                     "--version", "--panel", "--seconds", "--label", "--inputs"};
 
 bool IsValueOption(const std::string& name) {
     for (const char* option : kValueOptions) {
@@ -166,13 +166,14 @@ bool ParseBoardOptions(const std::vector<std::string>& args, BoardOptions* optio
         options->runMilliseconds = ms;
     }
     if (values.count("--label")) options->label = values.at("--label");
+    if (values.count("--inputs")) options->inputsFile = values.at("--inputs");
     return true;
 }
 
 std::string BoardUsage() {
     return "usage: kestrix-board (--udp 127.0.0.N [--port P] | --serial DIR --name NAME)\n"
            "                     (--number D [--version 1.32] | --panel FILE)\n"
-           "                     [--seconds S] [--label TEXT]\n"
+           "                     [--inputs FILE] [--seconds S] [--label TEXT]\n"
            "  --udp 127.0.0.N   a LAN board on its own loopback address (N not 1)\n"
            "  --port P          the plugin's UDP port (default 5080)\n"
            "  --serial DIR      a USB board: a pseudo-terminal linked as DIR/NAME\n"
@@ -180,8 +181,12 @@ std::string BoardUsage() {
            "  --number D        a numbered board, number 1 to 9\n"
            "  --version V       its firmware library version (default 1.32)\n"
            "  --panel FILE      a self-configuring board sending the configuration in FILE\n"
+           "  --inputs FILE     input events to send once the board runs, one a line:\n"
+           "                    press D44, release D44, turn E7 +2, analog A2 512, wait 1.5\n"
            "  --seconds S       stop after S seconds (default: run until Ctrl-C)\n"
-           "  --label TEXT      prefix log lines with [TEXT]\n";
+           "  --label TEXT      prefix log lines with [TEXT]\n"
+           "Input events typed on standard input, in the words of --inputs, follow the\n"
+           "script's (standard input is not read by a board running in the background).\n";
 }
 
 std::string BoardLabel(const BoardOptions& options) {

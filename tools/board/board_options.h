@@ -20,6 +20,7 @@ struct BoardOptions {
     uint8_t versionByte = 132;
     std::string panelFile;  // --panel
 
+    std::string inputsFile;                    // --inputs: a script of input events
     std::optional<long long> runMilliseconds;  // --seconds
     std::string label;                         // --label, or made from the rest
 };

@@ -4,6 +4,7 @@
 // told to stop.
 #include <poll.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "board_options.h"
+#include "input_script.h"
 #include "panel_text.h"
 #include "serial_transport.h"
 #include "udp_transport.h"
@@ -54,18 +56,64 @@ bool MakeIdentity(const vboard::BoardOptions& options, vboard::BoardIdentity* id
     return true;
 }
 
-void Run(vboard::VirtualBoard& board, const vboard::BoardOptions& options) {
+// Standard input, while it is open and this program may read it: a board
+// started in the background of an interactive shell would be stopped by the
+// terminal at its first read.
+class TypedInputs {
+  public:
+    TypedInputs() { open_ = !(isatty(STDIN_FILENO) && tcgetpgrp(STDIN_FILENO) != getpgrp()); }
+    int descriptor() const { return open_ ? STDIN_FILENO : -1; }
+
+    // Takes what has been typed into the script, once poll has said that
+    // standard input is readable (one read then does not wait; the
+    // descriptor stays blocking, as the shell that shares it expects).
+    // Wrong lines are reported.
+    void ReadInto(vboard::InputScript& script, const std::string& label) {
+        if (!open_) return;
+        char buffer[512];
+        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n > 0) reader_.Feed(buffer, static_cast<std::size_t>(n));
+        std::string line;
+        while (reader_.Next(&line)) Take(line, script, label);
+        if (n <= 0) {  // end of input, or it cannot be read
+            if (reader_.Rest(&line)) Take(line, script, label);
+            open_ = false;
+        }
+    }
+
+  private:
+    static void Take(const std::string& line, vboard::InputScript& script,
+                     const std::string& label) {
+        vboard::InputCommand command;
+        std::string error;
+        if (vboard::ParseInputLine(line, &command, &error) == vboard::LineResult::Command) {
+            script.Add(command);
+        } else if (!error.empty()) {
+            std::cout << label << " not understood: " << error << "\n" << std::flush;
+        }
+    }
+
+    bool open_ = false;
+    vboard::LineReader reader_;
+};
+
+void Run(vboard::VirtualBoard& board, const vboard::BoardOptions& options,
+         vboard::InputScript& script, const std::string& label) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const int kPollMilliseconds = 20;
+    TypedInputs typed;
     while (!stopRequested) {
-        pollfd entry{board.descriptor(), POLLIN, 0};
-        poll(&entry, 1, kPollMilliseconds);
+        pollfd entries[2] = {{board.descriptor(), POLLIN, 0}, {typed.descriptor(), POLLIN, 0}};
+        poll(entries, typed.descriptor() >= 0 ? 2 : 1, kPollMilliseconds);
         board.Step();
-        if (options.runMilliseconds &&
-            Clock::now() - start >= std::chrono::milliseconds(*options.runMilliseconds)) {
-            break;
+        if (typed.descriptor() >= 0 && (entries[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+            typed.ReadInto(script, label);
         }
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        script.Step(elapsed.count(), board);
+        if (options.runMilliseconds && elapsed.count() >= *options.runMilliseconds) break;
     }
 }
 
@@ -84,6 +132,12 @@ int main(int argc, char** argv) {
         std::cerr << label << " " << error << "\n";
         return 1;
     }
+    vboard::InputScript script;
+    if (!options.inputsFile.empty() &&
+        !vboard::LoadInputScript(options.inputsFile, &script, &error)) {
+        std::cerr << label << " " << error << "\n";
+        return 1;
+    }
     auto transport = OpenTransport(options, identity.tildeLength(), &error);
     if (!transport) {
         std::cerr << label << " " << error << "\n";
@@ -92,7 +146,7 @@ int main(int argc, char** argv) {
     InstallStopHandlers();
     {
         vboard::VirtualBoard board(identity, std::move(transport), std::cout, label);
-        Run(board, options);
+        Run(board, options, script, label);
         board.SwitchOutputsOff();
         std::cout << label << " stopped\n" << std::flush;
     }  // the board's transport removes its serial link here

@@ -79,6 +79,33 @@ void VirtualBoard::SwitchOutputsOff() {
     outputsOn_ = false;
 }
 
+bool VirtualBoard::SendInput(const InputCommand& command) {
+    if (!indexByte_) {
+        Line("not sent, the plugin has not configured this board yet: " + command.text);
+        return false;
+    }
+    for (const std::string& message : EncodeInputEvents(command, *indexByte_)) {
+        Send(message, command.text);
+    }
+    using Kind = InputCommand::Kind;
+    if (command.kind == Kind::Press || command.kind == Kind::Release ||
+        command.kind == Kind::Analog) {
+        inputStates_[command.key] = EncodeInputEvents(command, 0).front().substr(1);
+    }
+    return true;
+}
+
+// What a board answers "XR" with: the state of every input it knows of.
+void VirtualBoard::ReportAllInputs() {
+    if (!indexByte_ || inputStates_.empty()) {
+        Line("  no input has a state to report yet");
+        return;
+    }
+    for (const auto& [key, event] : inputStates_) {
+        Queue(static_cast<char>(*indexByte_) + event, "state of " + key);
+    }
+}
+
 void VirtualBoard::Handle(const PluginMessage& message) {
     ++receivedCount_;
     KeepRecent(&received_, message);
@@ -88,7 +115,7 @@ void VirtualBoard::Handle(const PluginMessage& message) {
             Queue(identity_.IdentificationMessage(), DescribeIdentity(identity_));
             break;
         case PluginMessageKind::InputRequest:
-            Line("  no inputs to report: this board simulates no inputs yet");
+            ReportAllInputs();
             break;
         case PluginMessageKind::ConfigUpload:
         case PluginMessageKind::IdReply:

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "board_messages.h"
+#include "input_commands.h"
 #include "plugin_messages.h"
 #include "transport.h"
 
@@ -70,6 +72,12 @@ class VirtualBoard {
     // For a clean stop: sends "~x" at once when the outputs are on.
     void SwitchOutputsOff();
 
+    // Sends the messages of an input event at once, with the board's index
+    // byte; false (and a log line) while the board has no index yet. The
+    // board remembers each switch position and analog reading and sends
+    // them all again when the plugin asks for every input ("XR").
+    bool SendInput(const InputCommand& command);
+
     int descriptor() const { return transport_->descriptor(); }
     const BoardIdentity& identity() const { return identity_; }
     const BoardTransport& transport() const { return *transport_; }
@@ -113,6 +121,7 @@ class VirtualBoard {
     void Lines(const std::vector<std::string>& lines);
     void Details(const std::vector<std::string>& lines);
     void FlushRepeats();
+    void ReportAllInputs();
 
     BoardIdentity identity_;
     std::unique_ptr<BoardTransport> transport_;
@@ -127,6 +136,9 @@ class VirtualBoard {
     std::optional<std::vector<Stepper>> steppers_;
     bool outputsOn_ = false;
     std::deque<ModeRecord> modes_;
+    // The last event of each key that has a state (switches, analog), as
+    // sent without the index byte.
+    std::map<std::string, std::string> inputStates_;
 
     std::deque<PluginMessage> received_;
     std::size_t receivedCount_ = 0;

@@ -1,5 +1,6 @@
 // Whole-state resets.
 #include "internal.h"
+#include "observers.h"
 #include "simhost.h"
 
 namespace simhost {
@@ -14,6 +15,7 @@ void Reset() {
     detail::ResetPluginState();
     detail::ResetFeatures();
     SetWidgetObserver(nullptr);
+    detail::ResetObservers();
 }
 
 void ForgetPlugin() {

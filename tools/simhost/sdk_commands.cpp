@@ -1,6 +1,7 @@
 // The command functions of XPLMUtilities.
 #include "XPLMUtilities.h"
 #include "command_store.h"
+#include "observers.h"
 
 using simhost::detail::CommandHandler;
 using simhost::detail::CommandRecord;
@@ -12,15 +13,24 @@ XPLMCommandRef XPLMFindCommand(const char* inName) {
 }
 
 void XPLMCommandBegin(XPLMCommandRef inCommand) {
-    if (CommandRecord* command = LiveCommand(inCommand)) RunCommandBegin(*command);
+    CommandRecord* command = LiveCommand(inCommand);
+    if (command == nullptr) return;
+    simhost::detail::NotifyCommandCall(command->name, simhost::CommandCall::Begin);
+    RunCommandBegin(*command);
 }
 
 void XPLMCommandEnd(XPLMCommandRef inCommand) {
-    if (CommandRecord* command = LiveCommand(inCommand)) RunCommandEnd(*command);
+    CommandRecord* command = LiveCommand(inCommand);
+    if (command == nullptr) return;
+    simhost::detail::NotifyCommandCall(command->name, simhost::CommandCall::End);
+    RunCommandEnd(*command);
 }
 
 void XPLMCommandOnce(XPLMCommandRef inCommand) {
-    if (CommandRecord* command = LiveCommand(inCommand)) RunCommandOnce(*command);
+    CommandRecord* command = LiveCommand(inCommand);
+    if (command == nullptr) return;
+    simhost::detail::NotifyCommandCall(command->name, simhost::CommandCall::Once);
+    RunCommandOnce(*command);
 }
 
 XPLMCommandRef XPLMCreateCommand(const char* inName, const char* inDescription) {

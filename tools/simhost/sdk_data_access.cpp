@@ -8,6 +8,7 @@
 
 #include "XPLMDataAccess.h"
 #include "dataref_store.h"
+#include "observers.h"
 #include "simhost.h"
 
 namespace {
@@ -60,6 +61,38 @@ bool IsValidRange(const void* values, int offset, int count) {
     return values == nullptr || (offset >= 0 && count >= 0);
 }
 
+// What a write that took effect reports to the observer, if one watches.
+void ReportScalar(const DataRefRecord& record, XPLMDataTypeID type, double value) {
+    if (!simhost::detail::WatchingWrites()) return;
+    simhost::DataRefWrite write;
+    write.name = record.name;
+    write.type = type;
+    write.values = {value};
+    simhost::detail::NotifyDataRefWrite(write);
+}
+
+template <typename Value>
+void ReportElements(const DataRefRecord& record, XPLMDataTypeID type, const Value* values,
+                    int offset, int count) {
+    if (!simhost::detail::WatchingWrites()) return;
+    simhost::DataRefWrite write;
+    write.name = record.name;
+    write.type = type;
+    write.offset = offset;
+    write.values.assign(values, values + count);
+    simhost::detail::NotifyDataRefWrite(write);
+}
+
+void ReportBytes(const DataRefRecord& record, const void* bytes, int offset, int count) {
+    if (!simhost::detail::WatchingWrites()) return;
+    simhost::DataRefWrite write;
+    write.name = record.name;
+    write.type = xplmType_Data;
+    write.offset = offset;
+    write.bytes.assign(static_cast<const char*>(bytes), count);
+    simhost::detail::NotifyDataRefWrite(write);
+}
+
 }  // namespace
 
 XPLMDataRef XPLMFindDataRef(const char* inDataRefName) {
@@ -100,6 +133,7 @@ void XPLMSetDatai(XPLMDataRef inDataRef, int inValue) {
         return;
     }
     ++record->writes;
+    ReportScalar(*record, xplmType_Int, inValue);
 }
 
 float XPLMGetDataf(XPLMDataRef inDataRef) {
@@ -121,6 +155,7 @@ void XPLMSetDataf(XPLMDataRef inDataRef, float inValue) {
         return;
     }
     ++record->writes;
+    ReportScalar(*record, xplmType_Float, inValue);
 }
 
 double XPLMGetDatad(XPLMDataRef inDataRef) {
@@ -142,6 +177,7 @@ void XPLMSetDatad(XPLMDataRef inDataRef, double inValue) {
         return;
     }
     ++record->writes;
+    ReportScalar(*record, xplmType_Double, inValue);
 }
 
 int XPLMGetDatavi(XPLMDataRef inDataRef, int* outValues, int inOffset, int inMax) {
@@ -160,13 +196,17 @@ void XPLMSetDatavi(XPLMDataRef inDataRef, int* inValues, int inoffset, int inCou
     DataRefRecord* record = Writable(inDataRef, xplmType_IntArray);
     if (record == nullptr || inValues == nullptr) return;
     if (!record->pluginOwned) {
-        if (CopyElementsIn(record->elements, inValues, inoffset, inCount) > 0) ++record->writes;
+        const int count = CopyElementsIn(record->elements, inValues, inoffset, inCount);
+        if (count == 0) return;
+        ++record->writes;
+        ReportElements(*record, xplmType_IntArray, inValues, inoffset, count);
         return;
     }
     const PluginAccessors& a = record->accessors;
     if (a.writeIntArray == nullptr || inoffset < 0 || inCount <= 0) return;
     a.writeIntArray(a.writeRefcon, inValues, inoffset, inCount);
     ++record->writes;
+    ReportElements(*record, xplmType_IntArray, inValues, inoffset, inCount);
 }
 
 int XPLMGetDatavf(XPLMDataRef inDataRef, float* outValues, int inOffset, int inMax) {
@@ -185,13 +225,17 @@ void XPLMSetDatavf(XPLMDataRef inDataRef, float* inValues, int inoffset, int inC
     DataRefRecord* record = Writable(inDataRef, xplmType_FloatArray);
     if (record == nullptr || inValues == nullptr) return;
     if (!record->pluginOwned) {
-        if (CopyElementsIn(record->elements, inValues, inoffset, inCount) > 0) ++record->writes;
+        const int count = CopyElementsIn(record->elements, inValues, inoffset, inCount);
+        if (count == 0) return;
+        ++record->writes;
+        ReportElements(*record, xplmType_FloatArray, inValues, inoffset, count);
         return;
     }
     const PluginAccessors& a = record->accessors;
     if (a.writeFloatArray == nullptr || inoffset < 0 || inCount <= 0) return;
     a.writeFloatArray(a.writeRefcon, inValues, inoffset, inCount);
     ++record->writes;
+    ReportElements(*record, xplmType_FloatArray, inValues, inoffset, inCount);
 }
 
 int XPLMGetDatab(XPLMDataRef inDataRef, void* outValue, int inOffset, int inMaxBytes) {
@@ -217,12 +261,14 @@ void XPLMSetDatab(XPLMDataRef inDataRef, void* inValue, int inOffset, int inLeng
         if (count == 0) return;
         std::memcpy(&record->bytes[inOffset], inValue, count);
         ++record->writes;
+        ReportBytes(*record, inValue, inOffset, count);
         return;
     }
     const PluginAccessors& a = record->accessors;
     if (a.writeData == nullptr || inOffset < 0 || inLength <= 0) return;
     a.writeData(a.writeRefcon, inValue, inOffset, inLength);
     ++record->writes;
+    ReportBytes(*record, inValue, inOffset, inLength);
 }
 
 XPLMDataRef XPLMRegisterDataAccessor(

@@ -9,6 +9,7 @@
 #include <map>
 #include <thread>
 
+#include "sim_actions.h"
 #include "sim_events.h"
 #include "sim_say.h"
 #include "simhost.h"
@@ -148,6 +149,7 @@ class Session {
     const SimPaths& paths_;
     EventSchedule events_;
     StatusPrinter printer_;
+    ActionPrinter actions_;
     simhost::PluginModule module_;
     int reloadsDone_ = 0;
     size_t debugStringsShown_ = 0;

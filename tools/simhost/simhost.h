@@ -93,6 +93,26 @@ std::string GetBytes(const std::string& name);
 // (allowed by type and writability, and writing at least one element).
 int WriteCount(const std::string& name);
 
+// ---- Watching what the plugin does to the simulator ---------------------------
+
+// One dataref write through the SDK that took effect (counted by WriteCount).
+struct DataRefWrite {
+    std::string name;
+    XPLMDataTypeID type = xplmType_Unknown;  // the accessor used: one type bit
+    int offset = -1;                         // first element or byte; -1 for a scalar
+    std::vector<double> values;              // the numbers written; none for byte data
+    std::string bytes;                       // the bytes written to byte data
+};
+// Called after every such write; nullptr stops it. Writes through the
+// control API (the simulator's own side) are not reported.
+void SetDataRefWriteObserver(std::function<void(const DataRefWrite&)> observer);
+
+enum class CommandCall { Once, Begin, End };
+// Called for every XPLMCommandOnce, XPLMCommandBegin and XPLMCommandEnd on a
+// live command, before it runs; nullptr stops it. Control API calls (a key
+// or another plugin using the command) are not reported.
+void SetCommandObserver(std::function<void(const std::string& name, CommandCall call)> observer);
+
 // ---- Commands ----------------------------------------------------------------
 
 // Loads a table in the simulator's Commands.txt format (name, then the
