@@ -6,6 +6,7 @@
 #include <string>
 
 #include "XPLMDataAccess.h"
+#include "base/feature_level.h"
 
 struct PluginState {
     bool PluginPaused = false;             // PAUSE button; the main cycle idles until a reset
@@ -17,4 +18,4 @@ struct PluginState {
 extern PluginState pluginState;
 
 // The version text shown in the status window's title.
-inline const std::string plugin_ver = "1.32";
+inline const std::string plugin_ver = kFeatures.version;

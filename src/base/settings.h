@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "base/feature_level.h"
+
 // The eight settings of config.ini, with their defaults.
 struct Settings {
     int UDP_PORT = 5080;
@@ -15,7 +17,8 @@ struct Settings {
     int ScanTimeout = 512;
     bool USB_FIX = false;
     bool RESET_EVENTS = true;
-    bool WINDOW_ON_CONNECT = true;
+    // Without the setting (the earlier level) the window never opens by itself.
+    bool WINDOW_ON_CONNECT = kFeatures.windowOnConnect;
 };
 
 // The plugin folder the startup sequence finds, and the scratch paths the

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "base/feature_level.h"
 #include "base/settings.h"
 #include "base/text.h"
 
@@ -59,7 +60,7 @@ void ApplySetting(const KeyValue& kv) {
         ReadBool(kv.value, settings.USB_FIX);
     } else if (kv.key == "RESET_EVENTS") {
         ReadBool(kv.value, settings.RESET_EVENTS);
-    } else if (kv.key == "WINDOW_ON_CONNECT") {
+    } else if (kv.key == "WINDOW_ON_CONNECT" && kFeatures.windowOnConnect) {
         ReadBool(kv.value, settings.WINDOW_ON_CONNECT);
     }
 }
@@ -81,8 +82,12 @@ bool ReadSettingsFile(const std::string& path) {
     return true;
 }
 
-void RewriteWindowOnConnect(bool state) {
-    settings.WINDOW_ON_CONNECT = state;
+namespace {
+
+// Drops every line of config.ini that sets key and, when the box was cleared,
+// appends "key = 0"; every other line is written back as it was. Without a
+// config.ini nothing is written.
+void RewriteCheckBoxKey(const std::string& key, bool checked) {
     const std::string path = paths.foldername + "/config.ini";
     std::vector<std::string> kept;
     {
@@ -91,13 +96,25 @@ void RewriteWindowOnConnect(bool state) {
         std::string line;
         KeyValue kv;
         while (std::getline(file, line)) {
-            if (ParseLine(line, kv) && kv.key == "WINDOW_ON_CONNECT") continue;
+            if (ParseLine(line, kv) && kv.key == key) continue;
             kept.push_back(line);
         }
     }
-    // Unchecked is written out; checked is the default and needs no line.
-    if (!state) kept.push_back("WINDOW_ON_CONNECT = 0");
+    // Checked is the default and needs no line.
+    if (!checked) kept.push_back(key + " = 0");
     std::ofstream out(path, std::ios::trunc);
     if (!out.is_open()) return;
     for (const std::string& line : kept) out << line << '\n';
+}
+
+}  // namespace
+
+void RewriteWindowOnConnect(bool state) {
+    settings.WINDOW_ON_CONNECT = state;
+    RewriteCheckBoxKey("WINDOW_ON_CONNECT", state);
+}
+
+void RewriteUsbDeviceCount(bool enabled) {
+    settings.USBcountVar = enabled ? Settings{}.USBcountVar : 0;
+    RewriteCheckBoxKey("USB_DEVICE_COUNT", enabled);
 }

@@ -63,9 +63,13 @@ void FindFolderAndReadSettings() {
 }
 
 void SetWindowControls() {
-    XPSetWidgetProperty(window.WindowCheckbox, xpProperty_ButtonState,
-                        settings.WINDOW_ON_CONNECT ? 1 : 0);
-    XPSetWidgetProperty(window.ToggleUSB, xpProperty_ButtonState, settings.USBcountVar > 0 ? 1 : 0);
+    const int usbOn = settings.USBcountVar > 0 ? 1 : 0;
+    if (window.WindowCheckbox) {
+        XPSetWidgetProperty(window.WindowCheckbox, xpProperty_ButtonState,
+                            settings.WINDOW_ON_CONNECT ? 1 : 0);
+    }
+    if (window.UsbCheckbox) XPSetWidgetProperty(window.UsbCheckbox, xpProperty_ButtonState, usbOn);
+    if (window.ToggleUSB) XPSetWidgetProperty(window.ToggleUSB, xpProperty_ButtonState, usbOn);
 }
 
 // The last IPv4 entry of the interface list wins.

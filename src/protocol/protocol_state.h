@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/feature_level.h"
+
 struct CycleState {
     int Next = 0;                   // host number the discovery sweep calls next
     bool send_usb_request = false;  // one-shot requests due on the next scanning cycle
@@ -20,7 +22,7 @@ extern CycleState cycleState;
 extern DiscoveryState discovery;
 
 // Accepted firmware library versions: from lib_ver up to, not including, max_lib_ver.
-inline constexpr uint8_t lib_ver = 131;
-inline constexpr uint8_t max_lib_ver = 140;
+inline constexpr uint8_t lib_ver = kFeatures.minLibVersion;
+inline constexpr uint8_t max_lib_ver = kFeatures.maxLibVersion;
 // The discovery request.
 inline const std::string InitialMessage = "XP";

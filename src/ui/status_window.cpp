@@ -17,7 +17,10 @@ constexpr const char* kNotice[] = {
 };
 constexpr const char* kWebsiteLine =
     "You can find all information, guides and updates on Lumora website.";
+// A check box draws its text over itself: the blanks keep it clear of the box.
 constexpr const char* kCheckboxText = "    Open this window when connection is established";
+constexpr const char* kUsbCheckboxText =
+    "    Enable USB (disable before uploading code to Arduino)";
 constexpr int kLineSpacing = 18;
 
 XPWidgetID Caption(int left, int top, int right, int bottom, const std::string& text) {
@@ -50,8 +53,11 @@ void CreateHeader(int L, int T, int R) {
 }
 
 void CreateValuesAndLines(int L, int T, int R) {
-    window.WindowCheckbox = Button(L + 20, T - 418, L + 40, T - 430, kCheckboxText, xpRadioButton,
-                                   xpButtonBehaviorCheckBox);
+    // The earlier level has the USB switch where the auto-open box is now.
+    const char* text = kFeatures.windowOnConnect ? kCheckboxText : kUsbCheckboxText;
+    XPWidgetID box =
+        Button(L + 20, T - 418, L + 40, T - 430, text, xpRadioButton, xpButtonBehaviorCheckBox);
+    (kFeatures.windowOnConnect ? window.WindowCheckbox : window.UsbCheckbox) = box;
     window.DetectedPortsWidget[0] = Caption(L + 80, T - 160, R - 20, T - 172, "");
     window.DetectedPortsWidget[1] = Caption(L + 310, T - 160, R - 20, T - 172, "");
     for (int k = 0; k < kStatusLines; ++k) {
@@ -60,11 +66,15 @@ void CreateValuesAndLines(int L, int T, int R) {
     }
 }
 
-void CreateButtons(int L, int T) {
+void CreatePauseButton(int L, int T) {
     window.ToggleUSB = Button(L + 300, T - 200, L + 390, T - 212, "PAUSE", xpPushButton,
                               xpButtonBehaviorPushButton);
     XPSetWidgetProperty(window.ToggleUSB, xpProperty_ButtonState,
                         settings.USBcountVar >= 1 ? 1 : 0);
+}
+
+void CreateButtons(int L, int T) {
+    if (kFeatures.pauseButton) CreatePauseButton(L, T);
     window.ReconnectButton = Button(L + 300, T - 28, L + 390, T - 48, "Reconnect", xpPushButton,
                                     xpButtonBehaviorPushButton);
 }
@@ -80,8 +90,9 @@ void CreateInstructionsWidget(int left, int top, int width, int height) {
     CreateHeader(L, T, R);
     CreateValuesAndLines(L, T, R);
     CreateButtons(L, T);
-    XPAddWidgetCallback(window.WindowCheckbox, ToggleWindow);
-    XPAddWidgetCallback(window.ToggleUSB, ToggleUSBHandler);
+    if (window.WindowCheckbox) XPAddWidgetCallback(window.WindowCheckbox, ToggleWindow);
+    if (window.UsbCheckbox) XPAddWidgetCallback(window.UsbCheckbox, ToggleEnableUSB);
+    if (window.ToggleUSB) XPAddWidgetCallback(window.ToggleUSB, ToggleUSBHandler);
     XPAddWidgetCallback(window.InstructionsWidget, CloseWindowHandler);
 }
 

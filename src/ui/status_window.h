@@ -17,8 +17,9 @@ struct WindowState {
     std::array<XPWidgetID, kStatusLines> InstructionsTextWidget{};
     std::vector<std::string> InstructionsText;        // texts of the 11 status lines
     std::array<XPWidgetID, 2> DetectedPortsWidget{};  // address in use, serial ports
-    XPWidgetID WindowCheckbox = nullptr;
-    XPWidgetID ToggleUSB = nullptr;  // the PAUSE button
+    XPWidgetID WindowCheckbox = nullptr;  // "Open this window ..." (null at the earlier level)
+    XPWidgetID UsbCheckbox = nullptr;     // "Enable USB ..." (the earlier level only)
+    XPWidgetID ToggleUSB = nullptr;       // the PAUSE button (null at the earlier level)
     XPWidgetID ReconnectButton = nullptr;
 };
 
@@ -45,4 +46,5 @@ StatusLineSink& WindowStatusLines();
 int CloseWindowHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
                        intptr_t param2);
 int ToggleWindow(XPWidgetMessage message, XPWidgetID widget, intptr_t param1, intptr_t param2);
+int ToggleEnableUSB(XPWidgetMessage message, XPWidgetID widget, intptr_t param1, intptr_t param2);
 int ToggleUSBHandler(XPWidgetMessage message, XPWidgetID widget, intptr_t param1, intptr_t param2);

@@ -43,6 +43,14 @@ int ToggleWindow(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t param2)
     });
 }
 
+int ToggleEnableUSB(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t param2) {
+    return Guarded("USB check box", 0, [&] {
+        if (message != xpMsg_ButtonStateChanged) return 0;
+        RewriteUsbDeviceCount(param2 != 0);
+        return 1;
+    });
+}
+
 int ToggleUSBHandler(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t) {
     return Guarded("PAUSE button", 0, [&] {
         if (message != xpMsg_PushButtonPressed) return 0;

@@ -85,7 +85,8 @@ TEST_F(ModuleTest, StatusWindowIsCreatedHiddenAndShownFromTheMenu) {
     testenv::PluginHarness plugin(folder, module);
     plugin.Start();
     simhost::RunFrame();
-    XPWidgetID window = simhost::FindWidgetByDescriptor("Kestrix v1.32");
+    XPWidgetID window = simhost::FindWidgetByDescriptor(
+        KESTRIX_FEATURE_LEVEL == 122 ? "Kestrix v1.22" : "Kestrix v1.32");
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(simhost::IsShown(window));
     EXPECT_TRUE(simhost::ChooseMenuItem("Kestrix", "Status"));

@@ -49,7 +49,7 @@ TEST(SettingsFile, UnusableValuesLeaveTheSetting) {
         "=5\n");
     EXPECT_EQ(settings.UDP_PORT, 5080);
     EXPECT_EQ(settings.USBcountVar, 1024);
-    EXPECT_TRUE(settings.WINDOW_ON_CONNECT);
+    EXPECT_EQ(settings.WINDOW_ON_CONNECT, Settings{}.WINDOW_ON_CONNECT);
     EXPECT_TRUE(settings.RESET_EVENTS);
     EXPECT_FALSE(settings.USB_FIX);
     EXPECT_EQ(settings.ScanTimeout, 512);

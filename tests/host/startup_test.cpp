@@ -24,6 +24,12 @@ intptr_t Property(XPWidgetID widget, int property) {
     return XPGetWidgetProperty(widget, property, nullptr);
 }
 
+// The control whose state shows whether USB is on: the PAUSE button, or the
+// "Enable USB" check box of the earlier level.
+XPWidgetID UsbControl() {
+    return window.ToggleUSB ? window.ToggleUSB : window.UsbCheckbox;
+}
+
 }  // namespace
 
 TEST_F(PluginTest, PluginFolderIsFoundFromAModuleInA64Folder) {
@@ -119,7 +125,7 @@ TEST_F(PluginTest, UsbDisabledOpensNoPortAndSaysSo) {
     StartAndInitialize();
     EXPECT_TRUE(serial.ports.empty());
     EXPECT_EQ(Caption(window.DetectedPortsWidget[1]), "Disabled");
-    EXPECT_EQ(Property(window.ToggleUSB, xpProperty_ButtonState), 0);
+    EXPECT_EQ(Property(UsbControl(), xpProperty_ButtonState), 0);
 }
 
 TEST_F(PluginTest, WindowShowsAddressPortsAndBlankLinesAfterStartup) {
@@ -128,7 +134,8 @@ TEST_F(PluginTest, WindowShowsAddressPortsAndBlankLinesAfterStartup) {
     b.LinkAs(folder.deviceDir() + "cu.usbserial-2");
     folder.WriteSafeConfig("SCANNING_TIMEOUT = 0\nWINDOW_ON_CONNECT = 0\n");
     StartAndInitialize();
-    EXPECT_EQ(Caption(window.InstructionsWidget), "Kestrix v1.32");
+    EXPECT_EQ(Caption(window.InstructionsWidget),
+              KESTRIX_FEATURE_LEVEL == 122 ? "Kestrix v1.22" : "Kestrix v1.32");
     EXPECT_FALSE(simhost::IsShown(window.InstructionsWidget));
     EXPECT_EQ(Caption(window.DetectedPortsWidget[0]), "127.0.0.1");
     EXPECT_EQ(Caption(window.DetectedPortsWidget[1]), "2");
@@ -137,8 +144,10 @@ TEST_F(PluginTest, WindowShowsAddressPortsAndBlankLinesAfterStartup) {
         EXPECT_EQ(window.InstructionsText[n], "   ");
         EXPECT_EQ(Caption(window.InstructionsTextWidget[n]), "   ");
     }
-    EXPECT_EQ(Property(window.WindowCheckbox, xpProperty_ButtonState), 0);
-    EXPECT_EQ(Property(window.ToggleUSB, xpProperty_ButtonState), 1);
+    if (window.WindowCheckbox) {
+        EXPECT_EQ(Property(window.WindowCheckbox, xpProperty_ButtonState), 0);
+    }
+    EXPECT_EQ(Property(UsbControl(), xpProperty_ButtonState), 1);
 }
 
 TEST_F(PluginTest, StartupLogsInItsOrder) {

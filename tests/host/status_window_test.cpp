@@ -4,6 +4,7 @@
 #include "XPWidgets.h"
 #include "base/plugin_state.h"
 #include "base/settings.h"
+#include "feature_level.h"
 #include "peers.h"
 #include "plugin_fixture.h"
 #include "transport/lan.h"
@@ -38,6 +39,7 @@ class WindowTest : public PluginTest {
 }  // namespace
 
 TEST_F(WindowTest, LayoutFollowsTheWindowsGeometry) {
+    KESTRIX_ONLY_AT_LEVEL(132);
     const simhost::Widget& main = W(window.InstructionsWidget);
     ExpectBox(window.InstructionsWidget, 400, 612, 810, 167);
     EXPECT_TRUE(main.isRoot);
@@ -81,6 +83,7 @@ TEST_F(WindowTest, StatusShowsTheWindowAndTheCloseBoxHidesIt) {
 }
 
 TEST_F(WindowTest, PauseStopsTheCycleAndShowsTheNoticeUntilAReconnect) {
+    KESTRIX_ONLY_AT_LEVEL(132);
     SetStatusLine(0, "line zero");
     SetStatusLine(1, "1. LAN Kestrix Board #1");
     EXPECT_TRUE(simhost::PushButton(window.ToggleUSB));
@@ -103,6 +106,7 @@ TEST_F(WindowTest, PauseStopsTheCycleAndShowsTheNoticeUntilAReconnect) {
 }
 
 TEST_F(WindowTest, TheCheckBoxRewritesConfigAndTheNextStartupKeepsIt) {
+    KESTRIX_ONLY_AT_LEVEL(132);
     EXPECT_EQ(XPGetWidgetProperty(window.WindowCheckbox, xpProperty_ButtonState, nullptr), 1);
     EXPECT_TRUE(simhost::ToggleCheckBox(window.WindowCheckbox));
     EXPECT_FALSE(settings.WINDOW_ON_CONNECT);

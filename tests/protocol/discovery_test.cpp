@@ -6,6 +6,7 @@
 #include "config/board_tables.h"
 #include "config/status_line.h"
 #include "config/status_sink.h"
+#include "feature_level.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
 #include "protocol/receive.h"
@@ -146,6 +147,7 @@ TEST_F(ProtocolTest, TheExpectedNumberOfUsbBoardsClosesTheOtherPortsAtOnce) {
 }
 
 TEST_F(ProtocolTest, WrongLibraryVersionsAreRefusedWithAStatusLineShownOnce) {
+    KESTRIX_ONLY_AT_LEVEL(132);
     testenv::UdpPeer old("127.0.0.40", folder.port());
     StartPlugin();
     message_line_number = 2;  // two board lines already shown
@@ -160,6 +162,7 @@ TEST_F(ProtocolTest, WrongLibraryVersionsAreRefusedWithAStatusLineShownOnce) {
 }
 
 TEST_F(ProtocolTest, VersionBoundsAndTheVersionTextOfVeryOldBoards) {
+    KESTRIX_ONLY_AT_LEVEL(132);
     testenv::UdpPeer newest("127.0.0.41", folder.port());
     testenv::UdpPeer ancient("127.0.0.42", folder.port());
     testenv::UdpPeer tooNew("127.0.0.43", folder.port());
@@ -176,7 +179,27 @@ TEST_F(ProtocolTest, VersionBoundsAndTheVersionTextOfVeryOldBoards) {
     EXPECT_EQ(Boards.size(), 1u) << "1.40 is refused";
 }
 
+TEST_F(ProtocolTest, FirmwareVersionsAcceptedFollowTheFeatureLevel) {
+    StartPlugin("SCANNING_TIMEOUT = 0\n");
+    struct Case {
+        int version;
+        bool at122, at132;
+    };
+    const Case cases[] = {{123, false, false}, {124, true, false}, {130, true, false},
+                          {131, true, true},   {139, true, true},  {140, false, false}};
+    int host = 60;
+    for (const Case& c : cases) {
+        testenv::UdpPeer board("127.0.0." + std::to_string(host++), folder.port());
+        const std::size_t before = Boards.size();
+        board.SendToPlugin(NumberedIdentity(c.version, '1'), folder.port());
+        RunCycles(1);
+        const bool accepted = KESTRIX_FEATURE_LEVEL == 122 ? c.at122 : c.at132;
+        EXPECT_EQ(Boards.size(), before + (accepted ? 1 : 0)) << "version byte " << c.version;
+    }
+}
+
 TEST_F(ProtocolTest, AWarningOnTheFirstLinesNeverShowsANegativeNumber) {
+    KESTRIX_ONLY_AT_LEVEL(132);
     testenv::UdpPeer old("127.0.0.44", folder.port());
     StartPlugin("SCANNING_TIMEOUT = 0\n");
     old.SendToPlugin(NumberedIdentity(125, '1'), folder.port());
@@ -237,6 +260,7 @@ TEST_F(ProtocolTest, TheSpinnerTurnsOnTheScanningLine) {
 }
 
 TEST_F(ProtocolTest, PauseLeavesEverythingUnreadAndUnsent) {
+    KESTRIX_ONLY_AT_LEVEL(132);
     testenv::UdpPeer board("127.0.0.2", folder.port());
     StartPlugin();
     simhost::PushButton(window.ToggleUSB);
@@ -353,11 +377,12 @@ TEST_F(ProtocolTest, ABoardBackOnANewSourcePortIsAnsweredThere) {
 
 // A refused board that repeats its identification after other boards took
 // indices in between changes nothing: no second warning, no new index.
+// 1.23 is refused at both feature levels.
 TEST_F(ProtocolTest, ARefusedBoardRepeatingItselfLaterChangesNothing) {
     testenv::UdpPeer old("127.0.0.45", folder.port());
     testenv::UdpPeer good("127.0.0.46", folder.port());
     StartPlugin("SCANNING_TIMEOUT = 0\n");
-    old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
+    old.SendToPlugin(NumberedIdentity(123, '1'), folder.port());
     RunCycles(1);
     good.SendToPlugin(NumberedIdentity(132, '2'), folder.port());
     RunCycles(1);
@@ -366,7 +391,7 @@ TEST_F(ProtocolTest, ARefusedBoardRepeatingItselfLaterChangesNothing) {
     const std::vector<int> indices = lan.NetworkIndices;
     const std::vector<unsigned> warned = discovery.wrong_versions;
 
-    old.SendToPlugin(NumberedIdentity(130, '1'), folder.port());
+    old.SendToPlugin(NumberedIdentity(123, '1'), folder.port());
     RunCycles(1);
     EXPECT_EQ(message_line_number, lines) << "no second warning on another line";
     EXPECT_EQ(lan.NetworkIndices, indices);

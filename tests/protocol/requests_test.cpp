@@ -2,6 +2,7 @@
 // messages may take from one cycle.
 #include "XPLMPlugin.h"
 #include "config/board_tables.h"
+#include "feature_level.h"
 #include "protocol/protocol_state.h"
 #include "protocol/upload.h"
 #include "protocol_fixture.h"
@@ -163,6 +164,7 @@ TEST_F(RequestsTest, AModeLineTakesItsLetterFromTheEndOfItsKey) {
 // An early airport load asks the boards for their inputs, unless the plugin
 // is paused: then nothing at all is sent.
 TEST_F(RequestsTest, NoInputRequestGoesOutWhilePaused) {
+    KESTRIX_ONLY_AT_LEVEL(132);
     ConnectBoard();
     EXPECT_EQ(Ask("~w"), "");
     simhost::SetFlightTimeRunning(false);
