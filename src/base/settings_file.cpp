@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "base/paths.h"
 #include "base/settings.h"
 #include "base/text.h"
 
@@ -83,7 +84,7 @@ bool ReadSettingsFile(const std::string& path) {
 
 void RewriteWindowOnConnect(bool state) {
     settings.WINDOW_ON_CONNECT = state;
-    const std::string path = paths.foldername + "/config.ini";
+    const std::string path = InFolder(paths.foldername, "config.ini");
     std::vector<std::string> kept;
     {
         std::ifstream file(path);
