@@ -1,6 +1,7 @@
 # Fails unless the DLL's export table names exactly the five entry points
 # and its import tables name only the simulator's two DLLs and system DLLs
 # (no C++ runtime, no winpthread).
+cmake_policy(SET CMP0057 NEW)
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p failed on ${MODULE}")
@@ -26,12 +27,12 @@ foreach(needed XPLM_64.dll XPWidgets_64.dll)
   endif()
 endforeach()
 
-# The export table's name pointer rows: "[   0] +base[   1] XPluginDisable".
+# The export table's name rows: "\t[   0] XPluginDisable".
 string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[^\n]+\n)+)" table "${dump}")
-string(REGEX MATCHALL "\\] [A-Za-z_][A-Za-z0-9_@]*" rows "${CMAKE_MATCH_1}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_][A-Za-z0-9_@]*" rows "${CMAKE_MATCH_1}")
 set(names "")
 foreach(row IN LISTS rows)
-  string(REGEX REPLACE "^\\] " "" name "${row}")
+  string(REGEX REPLACE "^.* " "" name "${row}")
   list(APPEND names ${name})
 endforeach()
 list(SORT names)
