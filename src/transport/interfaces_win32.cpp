@@ -3,8 +3,11 @@
 // iphlpapi.h needs the windows.h parts the build leaves out elsewhere.
 #undef NOUSER
 #undef NOGDI
+// winsock2.h must come first.
 #include <winsock2.h>
+// clang-format off
 #include <iphlpapi.h>
+// clang-format on
 #include <ws2tcpip.h>
 
 #include <vector>

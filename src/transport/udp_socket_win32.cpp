@@ -56,8 +56,8 @@ void MakeReusableAndNonBlocking(int sock) {
     // receive with WSAECONNRESET, as if the socket were broken.
     BOOL report = FALSE;
     DWORD returned = 0;
-    WSAIoctl(AsSocket(sock), kUdpConnReset, &report, sizeof report, nullptr, 0, &returned,
-             nullptr, nullptr);
+    WSAIoctl(AsSocket(sock), kUdpConnReset, &report, sizeof report, nullptr, 0, &returned, nullptr,
+             nullptr);
 }
 
 bool BindUdpSocket(int sock, const sockaddr_in& address) {

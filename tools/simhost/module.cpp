@@ -28,7 +28,8 @@ PluginState& State() {
 #ifdef _WIN32
 void* OpenLibrary(const std::string& path, std::string* reason) {
     HMODULE handle = LoadLibraryA(path.c_str());
-    if (handle == nullptr) *reason = "LoadLibrary failed with error " + std::to_string(GetLastError());
+    if (handle == nullptr)
+        *reason = "LoadLibrary failed with error " + std::to_string(GetLastError());
     return reinterpret_cast<void*>(handle);
 }
 
