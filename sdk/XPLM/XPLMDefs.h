@@ -10,7 +10,12 @@
 #define XPLM_EXTERN_C
 #endif
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(KESTRIX_SDK_STANDIN)
+// The simulator stand-in builds XPLM_64.dll itself and exports the SDK.
+#define PLUGIN_API XPLM_EXTERN_C __declspec(dllexport)
+#define XPLM_API XPLM_EXTERN_C __declspec(dllexport)
+#define XPWIDGETS_API XPLM_EXTERN_C __declspec(dllexport)
+#elif defined(_WIN32)
 #define PLUGIN_API XPLM_EXTERN_C __declspec(dllexport)
 #define XPLM_API XPLM_EXTERN_C __declspec(dllimport)
 #define XPWIDGETS_API XPLM_EXTERN_C __declspec(dllimport)

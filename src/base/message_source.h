@@ -5,7 +5,7 @@
 // index is updated so that it still names the port the message came from.
 #pragma once
 
-#include <netinet/in.h>
+#include "base/socket_address.h"
 
 struct MessageSource {
     bool isSerial = false;  // true: serial port `port`; false: the LAN sender

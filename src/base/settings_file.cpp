@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/feature_level.h"
+#include "base/paths.h"
 #include "base/settings.h"
 #include "base/text.h"
 
@@ -88,7 +89,7 @@ namespace {
 // appends "key = 0"; every other line is written back as it was. Without a
 // config.ini nothing is written.
 void RewriteCheckBoxKey(const std::string& key, bool checked) {
-    const std::string path = paths.foldername + "/config.ini";
+    const std::string path = InFolder(paths.foldername, "config.ini");
     std::vector<std::string> kept;
     {
         std::ifstream file(path);

@@ -23,10 +23,27 @@ bool IsTrimmed(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// Numbers are read in the "C" locale whatever locale the simulator has set;
+// Windows' C runtime names the same calls with a leading underscore and has
+// no float variant (a float is read as a double and rounded).
+#ifdef _WIN32
+using CLocale = _locale_t;
+CLocale ClassicCLocale() {
+    static CLocale c = _create_locale(LC_ALL, "C");
+    return c;
+}
+double strtod_l(const char* text, char** stop, CLocale locale) {
+    return _strtod_l(text, stop, locale);
+}
+float strtof_l(const char* text, char** stop, CLocale locale) {
+    return static_cast<float>(_strtod_l(text, stop, locale));
+}
+#else
 locale_t ClassicCLocale() {
     static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
     return c;
 }
+#endif
 
 // White space as the "C" locale's stream skips it.
 bool IsStreamSpace(char c) {

@@ -5,7 +5,7 @@
 // subsystems read it.
 #pragma once
 
-#include <netinet/in.h>
+#include "base/socket_address.h"
 
 #include <cstdint>
 #include <string>

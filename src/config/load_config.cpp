@@ -8,6 +8,7 @@
 
 #include "XPLMPlanes.h"
 #include "base/log.h"
+#include "base/paths.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "config/board_tables.h"
@@ -63,8 +64,8 @@ void LoadConfig() {
     char fileName[kAircraftFileNameSize] = {};
     XPLMGetNthAircraftModel(XPLM_USER_AIRCRAFT, fileName, paths.cwd);
     paths.cwd[sizeof paths.cwd - 1] = '\0';
-    paths.filepath = FolderOf(paths.cwd) + "/data.cfg";
-    if (!CanRead(paths.filepath)) paths.filepath = paths.foldername + "/data.cfg";
+    paths.filepath = InFolder(FolderOf(paths.cwd), "data.cfg");
+    if (!CanRead(paths.filepath)) paths.filepath = InFolder(paths.foldername, "data.cfg");
     Log("\nConfig file: " + paths.filepath);
     if (!CanRead(paths.filepath)) return;
     std::ifstream file(paths.filepath);

@@ -17,6 +17,7 @@
 #include "host/plugin_menu.h"
 #include "simdata/ping.h"
 #include "transport/serial.h"
+#include "transport/udp_socket.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -70,6 +71,7 @@ PLUGIN_API int XPluginStart(char* outName, char* outSignature, char* outDescript
         // The boards refer to serial ports by index; they follow a closed
         // port's renumbering.
         serial.onPortClosed = RenumberBoardsAfterPort;
+        StartSocketLibrary();
         SetStatusLineSink(&WindowStatusLines());
         pluginState.FlightTimeDref = FindFlightTimeDref();
         pluginState.FrameTimeDref = XPLMFindDataRef(kFrameTimeName);
@@ -89,6 +91,7 @@ PLUGIN_API void XPluginStop(void) {
             window = WindowState{};  // gMenuItem back to 0 with the rest
         }
         CloseTransports();
+        StopSocketLibrary();
     });
 }
 

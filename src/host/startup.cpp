@@ -1,15 +1,13 @@
 // InitializePlugin: from nothing open to ready for the main cycle.
-#include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "XPLMPlugin.h"
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "base/log.h"
+#include "base/paths.h"
 #include "base/plugin_state.h"
 #include "base/settings.h"
 #include "base/settings_file.h"
@@ -18,6 +16,7 @@
 #include "host/host_state.h"
 #include "host/lifecycle.h"
 #include "protocol/protocol_state.h"
+#include "transport/interfaces.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
 #include "ui/status_window.h"
@@ -47,7 +46,7 @@ std::string FolderFromModulePath(std::string path) {
 
 bool TryFolder(const std::string& folder) {
     paths.foldername = folder;
-    paths.filepath = folder + "/config.ini";
+    paths.filepath = InFolder(folder, "config.ini");
     return ReadSettingsFile(paths.filepath);
 }
 
@@ -57,9 +56,9 @@ void FindFolderAndReadSettings() {
     paths.cwd[sizeof paths.cwd - 1] = '\0';
     paths.filepath = paths.cwd;
     if (TryFolder(FolderFromModulePath(paths.filepath))) return;
-    std::string workingDir;
-    if (getcwd(paths.cwd, sizeof paths.cwd) != nullptr) workingDir = paths.cwd;
-    TryFolder(workingDir + "/Resources/plugins/" + kFixedFolderName);
+    std::error_code failed;
+    std::string workingDir = std::filesystem::current_path(failed).string();
+    TryFolder(InFolder(InFolder(InFolder(workingDir, "Resources"), "plugins"), kFixedFolderName));
 }
 
 void SetWindowControls() {
@@ -72,16 +71,11 @@ void SetWindowControls() {
     if (window.ToggleUSB) XPSetWidgetProperty(window.ToggleUSB, xpProperty_ButtonState, usbOn);
 }
 
-// The last IPv4 entry of the interface list wins.
+// The last IPv4 entry of the interface list wins; with none, the address
+// found before stays.
 void ScanInterfaces() {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) return;
-    for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
-        const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
-        lan.My_IP = inet_ntoa(address->sin_addr);
-    }
-    freeifaddrs(list);
+    std::string address = LastIPv4InterfaceAddress();
+    if (!address.empty()) lan.My_IP = address;
 }
 
 bool IsUsableSpecifiedIP(const std::string& ip) {

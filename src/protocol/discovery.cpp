@@ -1,6 +1,6 @@
 #include "protocol/discovery.h"
 
-#include <arpa/inet.h>
+#include "base/socket_address.h"
 
 #include <algorithm>
 
@@ -56,9 +56,10 @@ int LanConnection(const MessageSource& source, bool create) {
 }
 
 // Both names of a device (tty. and cu.) count as in use; a name without a
-// dot, as Linux gives its adapters, counts under its own path.
+// dot after its last separator, as Linux ("/dev/ttyUSB0") and Windows
+// ("\\.\COM3") give their ports, counts under its own path.
 void MarkPortInUse(const std::string& path) {
-    std::size_t slash = path.rfind('/');
+    std::size_t slash = path.find_last_of("/\\");
     std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     std::size_t dot = path.find('.', slash == std::string::npos ? 0 : slash + 1);
     if (dot == std::string::npos) {

@@ -1,6 +1,6 @@
 #include "protocol/identification.h"
 
-#include <termios.h>
+#include "transport/serial_port.h"
 
 #include <algorithm>
 #include <cctype>
@@ -32,7 +32,7 @@ void SendIdReply(const MessageSource& source, int b) {
         n = Send_USB(port.comport, reply, sizeof reply);
         port.SerialBuffer.clear();
         // Unread input only: unsent output would be the reply itself.
-        tcflush(port.comport, TCIFLUSH);
+        FlushSerialInput(port.comport);
     } else {
         n = Send_LAN(reply, sizeof reply, Boards.at(b).UdpIP);
     }

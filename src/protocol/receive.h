@@ -5,7 +5,7 @@
 // pseudo-terminal (a serial turn needs only an entry in serial.ports).
 #pragma once
 
-#include <netinet/in.h>
+#include "base/socket_address.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "protocol/upload.h"
 
-#include <termios.h>
+#include "transport/serial_port.h"
 
 #include <algorithm>
 #include <string>
@@ -108,7 +108,7 @@ void SetOutputPins(PinModeTable& table, const Board& board) {
 }
 
 void FlushUnreadInput(int fd) {
-    tcflush(fd, TCIFLUSH);
+    FlushSerialInput(fd);
 }
 
 template <std::size_t N>

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "base/log.h"
+#include "base/paths.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "config/board_tables.h"
@@ -100,7 +101,7 @@ std::string MemoryKey(const BoardInput& in) {
 }  // namespace
 
 std::string MemoryPath(unsigned board) {
-    return paths.foldername + "/memory" + Decimal(board) + ".txt";
+    return InFolder(paths.foldername, "memory" + Decimal(board) + ".txt");
 }
 
 std::string FormatMemoryValue(float value) {

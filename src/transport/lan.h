@@ -2,13 +2,14 @@
 // the LAN half of the device registry.
 #pragma once
 
-#include <netinet/in.h>
 #include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "base/socket_address.h"
 
 struct LanState {
     int sock = -1;         // UDP socket; -1 while closed

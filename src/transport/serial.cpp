@@ -1,10 +1,5 @@
 #include "transport/serial.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,52 +7,12 @@
 #include "base/settings.h"
 #include "base/text.h"
 #include "transport/reply.h"
+#include "transport/serial_port.h"
 
 SerialState serial;
 uint8_t recs_usb[kSerialReadSize];
 
 namespace {
-
-speed_t SpeedFor(unsigned baudrate, bool* supported) {
-    *supported = true;
-    switch (baudrate) {
-        case 115200:
-            return B115200;
-        case 57600:
-            return B57600;
-        case 38400:
-            return B38400;
-        default:
-            *supported = false;
-            return B0;
-    }
-}
-
-// Raw 8-bit transfer at the configured speed. Besides the line settings, the
-// input translations that would change or swallow protocol bytes (CR to LF
-// and back, XON/XOFF flow control, stripping the eighth bit) are switched
-// off: boards send binary bytes such as board numbers and step counts, and
-// 0x0D, 0x11 and 0x13 among them must arrive as sent. Hardware flow control
-// is off too: a board without the RTS/CTS lines would stall every write.
-void ConfigurePort(SerialPort& port) {
-    termios& options = port.options;
-    tcgetattr(port.comport, &options);
-    bool supported = false;
-    speed_t speed = SpeedFor(settings.Baudrate, &supported);
-    if (supported) {
-        cfsetispeed(&options, speed);
-        cfsetospeed(&options, speed);
-    }
-    options.c_cflag |= (CLOCAL | CREAD);
-    options.c_cflag &= ~(CSIZE | CRTSCTS);
-    options.c_cflag |= CS8;
-    options.c_iflag |= IGNPAR;
-    options.c_iflag &= ~(PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
-    options.c_lflag = 0;
-    options.c_oflag = 0;
-    tcflush(port.comport, TCIFLUSH);
-    tcsetattr(port.comport, TCSANOW, &options);
-}
 
 bool IsPortOpen(const std::string& path) {
     for (const SerialPort& port : serial.ports) {
@@ -75,7 +30,7 @@ void OpenScannedPort(const std::string& path) {
     SerialPort port;
     port.comport = fd;
     port.ComPortName = path;
-    ConfigurePort(port);
+    ConfigureSerialDevice(port.comport, port.options, settings.Baudrate);
     serial.ports.push_back(std::move(port));
     ++serial.max_cycles;
     Log("\nSerial port " + path + " opened");
@@ -86,8 +41,7 @@ void OpenScannedPort(const std::string& path) {
 // on Linux), inside the simulator's frame.
 void ClosePortDescriptor(SerialPort& port) {
     if (port.comport < 0) return;
-    tcflush(port.comport, TCIOFLUSH);
-    close(port.comport);
+    FlushAndCloseSerialDevice(port.comport);
     port.comport = -1;
 }
 
@@ -123,42 +77,29 @@ bool IsSerialPortName(const std::string& name) {
 }
 
 int open_port(const std::string& path) {
-    int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        LogSystemError("open_port: Unable to open serial port - ");
-        return -1;
-    }
-    fcntl(fd, F_SETFL, O_NONBLOCK);
-    return fd;
+    return OpenSerialDevice(path);
 }
 
 int Send_USB(int fd, const void* buf, std::size_t len) {
-    bytes_sent = static_cast<int>(write(fd, buf, len));
+    bytes_sent = WriteSerialDevice(fd, buf, len);
     return bytes_sent;
 }
 
 int ScanSerialPorts() {
-    DIR* dir = opendir(serial.deviceDir.c_str());
-    if (dir == nullptr) return -1;
+    std::vector<std::string> paths;
+    if (!ListSerialDevices(serial.deviceDir, &paths)) return -1;
     int opened = 0;
-    while (dirent* entry = readdir(dir)) {
-        std::string name = entry->d_name;
-        if (!IsSerialPortName(name)) continue;
+    for (const std::string& path : paths) {
         std::size_t before = serial.ports.size();
-        OpenScannedPort(serial.deviceDir + name);
+        OpenScannedPort(path);
         if (serial.ports.size() > before) ++opened;
     }
-    closedir(dir);
     return opened;
 }
 
 std::size_t ReadSerialPort(int p) {
     if (p < 0 || static_cast<std::size_t>(p) >= serial.ports.size()) return 0;
-    const int fd = serial.ports[p].comport;
-    int waiting = 0;
-    if (ioctl(fd, FIONREAD, &waiting) < 0 || waiting <= 0) return 0;
-    ssize_t got = read(fd, recs_usb, sizeof recs_usb);
-    return got > 0 ? static_cast<std::size_t>(got) : 0;
+    return ReadWaitingBytes(serial.ports[p].comport, recs_usb, sizeof recs_usb);
 }
 
 void ClearUSB() {

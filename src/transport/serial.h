@@ -2,18 +2,18 @@
 // closing of ports no board uses.
 #pragma once
 
-#include <termios.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "transport/serial_port.h"
+
 // One open serial port; the list's position is the port index.
 struct SerialPort {
     std::string ComPortName;   // full device path
     int comport = -1;          // open descriptor; -1 once closed
-    termios options{};         // settings applied to the port
+    SerialSettings options{};  // settings applied to the port
     int SerialIndices = -1;    // board index bound to the port, -1 while none
     std::string SerialBuffer;  // bytes received and not yet framed
 };

@@ -1,5 +1,9 @@
 // Loading a plugin module and calling its entry points as the simulator does.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include "internal.h"
 #include "simhost.h"
@@ -19,9 +23,45 @@ PluginState& State() {
     return state;
 }
 
+// The system's loader: LoadLibrary on Windows as the simulator uses it there,
+// dlopen elsewhere.
+#ifdef _WIN32
+void* OpenLibrary(const std::string& path, std::string* reason) {
+    HMODULE handle = LoadLibraryA(path.c_str());
+    if (handle == nullptr)
+        *reason = "LoadLibrary failed with error " + std::to_string(GetLastError());
+    return reinterpret_cast<void*>(handle);
+}
+
+void* FindSymbol(void* handle, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+}
+
+void CloseLibrary(void* handle) {
+    FreeLibrary(static_cast<HMODULE>(handle));
+}
+#else
+void* OpenLibrary(const std::string& path, std::string* reason) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* text = dlerror();
+        *reason = text != nullptr ? text : "cannot load " + path;
+    }
+    return handle;
+}
+
+void* FindSymbol(void* handle, const char* name) {
+    return dlsym(handle, name);
+}
+
+void CloseLibrary(void* handle) {
+    dlclose(handle);
+}
+#endif
+
 template <typename Function>
 bool LookUp(void* handle, const char* name, Function* out, std::string* error) {
-    *out = reinterpret_cast<Function>(dlsym(handle, name));
+    *out = reinterpret_cast<Function>(FindSymbol(handle, name));
     if (*out != nullptr) return true;
     if (error != nullptr) *error = std::string("missing entry point ") + name;
     return false;
@@ -56,15 +96,15 @@ bool PluginCallable() {
 bool LoadModule(const std::string& path, PluginModule* out, std::string* error) {
     if (out == nullptr) return false;
     *out = PluginModule();
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    void* handle = OpenLibrary(path, &reason);
     if (handle == nullptr) {
-        const char* reason = dlerror();
-        if (error != nullptr) *error = reason != nullptr ? reason : "cannot load " + path;
+        if (error != nullptr) *error = reason;
         return false;
     }
     if (!LookUpEntryPoints(handle, out, error)) {
         if (error != nullptr) *error = path + ": " + *error;
-        dlclose(handle);
+        CloseLibrary(handle);
         *out = PluginModule();
         return false;
     }
@@ -74,7 +114,7 @@ bool LoadModule(const std::string& path, PluginModule* out, std::string* error) 
 
 void UnloadModule(PluginModule* module) {
     if (module == nullptr) return;
-    if (module->handle != nullptr) dlclose(module->handle);
+    if (module->handle != nullptr) CloseLibrary(module->handle);
     *module = PluginModule();
 }
 

@@ -1,0 +1,43 @@
+// The system's serial-device calls, the one place where the terminal
+// interface and Windows COM ports differ. A port is an int, -1 for none: a
+// Windows file handle is a kernel handle, whose value fits in 32 bits.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+using SerialSettings = DCB;
+#else
+#include <termios.h>
+using SerialSettings = termios;
+#endif
+
+// The device paths of the serial ports to try, in the order the system
+// lists them: the entries of dir whose names look like USB serial devices,
+// or on Windows "\\.\COMn" for every COM port present (dir is not used).
+// False when the list cannot be read.
+bool ListSerialDevices(const std::string& dir, std::vector<std::string>* paths);
+
+// Opens a device for non-blocking reads and writes; -1 after reporting why
+// it cannot be opened.
+int OpenSerialDevice(const std::string& path);
+
+// Raw 8-bit transfer without flow control at baudrate when it is one of
+// 115200, 57600 and 38400 (any other speed keeps the port's own), unread
+// input discarded. settings receives what was applied.
+void ConfigureSerialDevice(int port, SerialSettings& settings, unsigned baudrate);
+
+// One write of len bytes; the count written or -1.
+int WriteSerialDevice(int port, const void* buf, std::size_t len);
+
+// Reads at most size bytes if the driver holds any; 0 when nothing waits.
+std::size_t ReadWaitingBytes(int port, void* buf, std::size_t size);
+
+// Discards what the port has received and not yet read.
+void FlushSerialInput(int port);
+
+// Discards unread input and unsent output, then closes.
+void FlushAndCloseSerialDevice(int port);

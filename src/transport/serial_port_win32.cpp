@@ -1,0 +1,139 @@
+// Windows COM ports: the present ports come from the DOS device names
+// ("COM3"), each is opened as \\.\COMn, set to 8N1 raw without flow control
+// through its DCB, and given timeouts under which a read returns at once
+// with whatever the driver holds.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "base/log.h"
+#include "base/text.h"
+#include "transport/serial_port.h"
+
+namespace {
+
+// A stalled device (a board that stopped reading) holds a write up to this
+// long; the driver normally takes the bytes at once.
+constexpr DWORD kWriteTimeoutMs = 20;
+
+HANDLE AsHandle(int port) {
+    return LongToHandle(port);
+}
+
+bool IsComPortName(const char* name, int* number) {
+    if (std::strncmp(name, "COM", 3) != 0 || name[3] == '\0') return false;
+    return ReadNumber(std::string(name + 3), *number) && *number > 0;
+}
+
+// The way perror reports, with the system's text for GetLastError().
+void ReportOpenFailure(const char* prefix) {
+    char reason[256] = "unknown error";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   GetLastError(), 0, reason, sizeof reason, nullptr);
+    std::size_t length = std::strlen(reason);
+    while (length > 0 && (reason[length - 1] == '\n' || reason[length - 1] == '\r')) --length;
+    reason[length] = '\0';
+    char line[512];
+    std::snprintf(line, sizeof line, "%s: %s", prefix, reason);
+    std::fprintf(stderr, "%s\n", line);
+    WriteSimulatorLog(line, std::strlen(line));
+}
+
+}  // namespace
+
+bool ListSerialDevices(const std::string&, std::vector<std::string>* paths) {
+    // The device names come as one block of zero-terminated names; the
+    // block's size is not known beforehand.
+    std::vector<char> names(64 * 1024);
+    DWORD length = 0;
+    while ((length = QueryDosDeviceA(nullptr, names.data(), static_cast<DWORD>(names.size()))) ==
+           0) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || names.size() >= (1u << 22)) return false;
+        names.resize(names.size() * 2);
+    }
+    std::vector<int> numbers;
+    for (const char* name = names.data(); name < names.data() + length && *name != '\0';
+         name += std::strlen(name) + 1) {
+        int number = 0;
+        if (IsComPortName(name, &number)) numbers.push_back(number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    for (int number : numbers) paths->push_back("\\\\.\\COM" + std::to_string(number));
+    return true;
+}
+
+int OpenSerialDevice(const std::string& path) {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        ReportOpenFailure("open_port: Unable to open serial port - ");
+        return -1;
+    }
+    return HandleToLong(handle);
+}
+
+void ConfigureSerialDevice(int port, SerialSettings& dcb, unsigned baudrate) {
+    HANDLE handle = AsHandle(port);
+    std::memset(&dcb, 0, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(handle, &dcb);
+    if (baudrate == 115200 || baudrate == 57600 || baudrate == 38400) dcb.BaudRate = baudrate;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    // No flow control of any kind, and no byte replaced or dropped: boards
+    // send binary bytes. DTR and RTS are raised as a terminal open does.
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    PurgeComm(handle, PURGE_RXCLEAR);
+    SetCommState(handle, &dcb);
+    // MAXDWORD with zero totals: a read returns at once with what is there.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = 0;
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
+    SetCommTimeouts(handle, &timeouts);
+}
+
+int WriteSerialDevice(int port, const void* buf, std::size_t len) {
+    DWORD written = 0;
+    const DWORD count = len > 0xffffffffu ? 0xffffffffu : static_cast<DWORD>(len);
+    if (!WriteFile(AsHandle(port), buf, count, &written, nullptr)) return -1;
+    return static_cast<int>(written);
+}
+
+std::size_t ReadWaitingBytes(int port, void* buf, std::size_t size) {
+    HANDLE handle = AsHandle(port);
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(handle, &errors, &status) || status.cbInQue == 0) return 0;
+    DWORD got = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, status.cbInQue));
+    if (!ReadFile(handle, buf, wanted, &got, nullptr)) return 0;
+    return got;
+}
+
+void FlushSerialInput(int port) {
+    PurgeComm(AsHandle(port), PURGE_RXCLEAR);
+}
+
+void FlushAndCloseSerialDevice(int port) {
+    HANDLE handle = AsHandle(port);
+    PurgeComm(handle, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
+    CloseHandle(handle);
+}

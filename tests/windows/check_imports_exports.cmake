@@ -1,0 +1,42 @@
+# Fails unless the DLL's export table names exactly the five entry points
+# and its import tables name only the simulator's two DLLs and system DLLs
+# (no C++ runtime, no winpthread).
+cmake_policy(SET CMP0057 NEW)
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p failed on ${MODULE}")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" dll_lines "${dump}")
+set(allowed XPLM_64.dll XPWidgets_64.dll KERNEL32.dll msvcrt.dll WS2_32.dll IPHLPAPI.DLL
+    ADVAPI32.dll USER32.dll)
+set(unexpected "")
+foreach(line IN LISTS dll_lines)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  if(NOT dll IN_LIST allowed)
+    list(APPEND unexpected ${dll})
+  endif()
+endforeach()
+if(unexpected)
+  message(FATAL_ERROR "module imports from unexpected DLLs: ${unexpected}")
+endif()
+foreach(needed XPLM_64.dll XPWidgets_64.dll)
+  if(NOT "${dll_lines}" MATCHES "${needed}")
+    message(FATAL_ERROR "module does not import from ${needed}")
+  endif()
+endforeach()
+
+# The export table's name rows: "\t[   0] XPluginDisable".
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[^\n]+\n)+)" table "${dump}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_][A-Za-z0-9_@]*" rows "${CMAKE_MATCH_1}")
+set(names "")
+foreach(row IN LISTS rows)
+  string(REGEX REPLACE "^.* " "" name "${row}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected XPluginDisable XPluginEnable XPluginReceiveMessage XPluginStart XPluginStop)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "module exports '${names}', expected '${expected}'")
+endif()
