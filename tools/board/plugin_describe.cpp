@@ -24,10 +24,8 @@ std::string DescribeMode(const ModeRecord& mode) {
 }
 
 std::string DescribeOutput(const PluginMessage& message) {
-    std::size_t payload = message.bytes.size() - 2;
-    if (payload == 0) return "output message, no records (nothing changed)";
-    return "output message, " + Plural(payload, "payload byte", "payload bytes") +
-           " (records not decoded yet)";
+    if (message.records.empty()) return "output message, no records (nothing changed)";
+    return "output message, " + Plural(message.records.size(), "record", "records");
 }
 
 std::string DescribePanelText(const PluginMessage& message) {

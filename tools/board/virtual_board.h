@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "board_messages.h"
+#include "board_outputs.h"
 #include "plugin_messages.h"
 #include "transport.h"
 
@@ -88,6 +89,8 @@ class VirtualBoard {
     bool outputsOn() const { return outputsOn_; }
     // Every mode record received, oldest first (kept likewise).
     const std::deque<ModeRecord>& modeRecords() const { return modes_; }
+    // What the outputs show now, from every "{" message and panel text.
+    const BoardOutputs& outputs() const { return outputs_; }
 
     // Every decoded plugin message, oldest first; the oldest are dropped
     // beyond kKeptMessages (the plugin sends outputs every frame).
@@ -102,6 +105,7 @@ class VirtualBoard {
     void Handle(const PluginMessage& message);
     void HandleConfiguration(const PluginMessage& message);
     void HandleSettings(const PluginMessage& message);
+    void ShowOutputs(const PluginMessage& message);
     void Configure(uint8_t indexByte);
     void Queue(const std::string& message, const std::string& description);
     void SendQueued();
@@ -127,6 +131,7 @@ class VirtualBoard {
     std::optional<std::vector<Stepper>> steppers_;
     bool outputsOn_ = false;
     std::deque<ModeRecord> modes_;
+    BoardOutputs outputs_;
 
     std::deque<PluginMessage> received_;
     std::size_t receivedCount_ = 0;
