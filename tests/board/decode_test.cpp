@@ -156,9 +156,9 @@ TEST(boardDecode, BraceMessagesHoldModeRecordsOrOutputs) {
     ASSERT_EQ(value.kind, PluginMessageKind::ModeMessage);
     EXPECT_EQ(value.mode.letter, 'D');
     EXPECT_EQ(value.mode.value, 1.0f);
-    EXPECT_EQ(DescribePluginMessage(value), "mode message: pin 5 'D' = 1");
+    EXPECT_EQ(DescribePluginMessage(value), "mode or output record: pin 5 'D' = 1");
     EXPECT_EQ(DescribePluginMessage(DecodePluginMessage(Bytes({'{', 6, 5, 'D', 0, 0, 0x20, 0xC0}))),
-              "mode message: pin 5 'D' = -2.5");
+              "mode or output record: pin 5 'D' = -2.5");
 
     PluginMessage empty = DecodePluginMessage(Bytes({'{', 0}));
     EXPECT_EQ(empty.kind, PluginMessageKind::OutputMessage);

@@ -17,8 +17,10 @@ std::string IndexText(uint8_t indexByte) {
     return "board index " + std::to_string(indexByte - 1);
 }
 
+// A mode line's message and an output message with one such record are the
+// same bytes; the board cannot tell which the plugin meant.
 std::string DescribeMode(const ModeRecord& mode) {
-    std::string text = "mode message: pin " + std::to_string(mode.pin);
+    std::string text = "mode or output record: pin " + std::to_string(mode.pin);
     if (mode.isLed) return text + (mode.ledOn ? " LED on" : " LED off");
     return text + " '" + std::string(1, mode.letter) + "' = " + FormatFloat(mode.value);
 }

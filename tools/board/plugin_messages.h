@@ -28,7 +28,7 @@ enum class PluginMessageKind {
     AnalogSettings,        // "A" + 16 x 3 bytes
     SevenSegmentSettings,  // "N", count, one pin per display
     StepperSettings,       // "S", count, 3 bytes per stepper
-    ModeMessage,           // "{", n, one LED or value record, as a mode line sends
+    ModeMessage,           // "{", n, one LED or value record, as a mode line sends it
     OutputMessage,         // "{", n, output records
     PanelText,             // ">key<text>..." output text for a self-configuring board
     Malformed,             // a known first byte with the wrong length
