@@ -110,11 +110,6 @@ void TakeBytes(BoardOutput& out) {
 
 }  // namespace
 
-char OutputKind(const BoardOutput& out) {
-    if (out.OutDrefs.empty() || out.OutDrefs[0].empty()) return '\0';
-    return out.OutDrefs[0].back();
-}
-
 bool ReadBoardOutput(BoardOutput& out) {
     if (out.Drefread == nullptr) return false;
     if (out.Type & kNumericTypes) {

@@ -18,4 +18,7 @@ bool ReadBoardOutput(BoardOutput& out);
 bool ReadPanelOutput(BoardOutput& out);
 
 // The kind letter of an output: the last character of its key.
-char OutputKind(const BoardOutput& out);
+inline char OutputKind(const BoardOutput& out) {
+    if (out.OutDrefs.empty() || out.OutDrefs[0].empty()) return '\0';
+    return out.OutDrefs[0].back();
+}
