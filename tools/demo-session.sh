@@ -5,7 +5,9 @@
 # from the demo simulator folder. Once configured, the two numbered boards
 # flip switches, turn encoders and move levers (examples/demo/*-inputs.txt),
 # and kestrix-sim prints every dataref write and command that reaches the
-# simulator. What the boards saw is shown at the end.
+# simulator; meanwhile the simulator's values (an autopilot altitude among
+# them) go out to the boards' displays and LEDs. What the boards saw is
+# shown at the end.
 #   demo-session.sh BUILD_DIR SECONDS
 set -uo pipefail
 build=$1
@@ -49,8 +51,14 @@ for _ in $(seq 100); do
 done
 
 echo "== kestrix-sim: the plugin in the demo simulator folder (${seconds} s) =="
+# The pilot dials the autopilot altitude up twice, and altitude hold arms,
+# then captures: the LAN board's 7-segment display and its altitude-hold
+# LED (pin 11), and the panel's values, follow.
+ap=sim/cockpit2/autopilot
 KESTRIX_SERIAL_DIR="$serial_dir" "$bin/kestrix-sim" --root "$root" \
-    --aircraft "Aircraft/Laminar Research/Cessna 172SP/Cessna_172SP.acf" --seconds "$seconds"
+    --aircraft "Aircraft/Laminar Research/Cessna 172SP/Cessna_172SP.acf" --seconds "$seconds" \
+    --set "$ap/altitude_dial_ft=3000@4" --set "$ap/altitude_dial_ft=4500@5.5" \
+    --set "$ap/altitude_hold_status=1@5.5" --set "$ap/altitude_hold_status=2@7"
 status=$?
 
 for pid in "${pids[@]}"; do kill -INT "$pid" 2>/dev/null; done

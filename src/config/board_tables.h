@@ -31,6 +31,27 @@ struct BoardInput {
     std::vector<int> InputSkip;  // pairs (n, counter)
 };
 
+// What the output engine remembers of one output between passes. It lives in
+// the output's row, so a rebuilt board starts without it.
+struct OutputMemory {
+    bool prepared = false;  // the 7-segment layout below has been read from OutDrefs
+    uint8_t digits = 0;     // 7-segment: digit count (at most 16)
+    uint8_t point = 0;      // 7-segment: point position, 0 for none (at most digits)
+    uint8_t options = 0;    // 7-segment: option bits
+
+    // The last reading and the text it gave, so that an unchanged value is
+    // not mapped and formatted again.
+    bool read = false;
+    float raw = 0;                // board: the element read
+    std::vector<float> rawArray;  // panel: every element read
+    float mapped = 0;
+    std::string text;
+
+    // Still to be sent because the board asked for everything (sendall) and
+    // an earlier pass ended before this output.
+    bool owed = false;
+};
+
 // One section O line of three or more tokens.
 struct BoardOutput {
     std::vector<std::string> OutDrefs;  // key, precision, name, element, range A, range B, steps
@@ -42,6 +63,7 @@ struct BoardOutput {
     int Arraynum = 1;
     int Precision = 0;
     std::string Previous;  // last text sent
+    OutputMemory Memory;   // the output engine's, see above
 };
 
 struct Board {
@@ -66,6 +88,10 @@ struct Board {
     // The inputs by key, built when the board's text has been read; whoever
     // changes Inputs afterwards builds it again.
     InputLookup inputLookup;
+    // Where the next output pass begins: after the output at which a full
+    // message ended the last one, so that no output waits forever behind
+    // others that change every frame.
+    std::size_t OutputCursor = 0;
 
     // How the board is reached; set when the board is added, kept by rebuilds.
     sockaddr_in UdpIP{};       // sender address for a LAN board, all zero for USB

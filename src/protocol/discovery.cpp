@@ -31,20 +31,14 @@ int SendDiscoveryRequest() {
     return Send_LAN(InitialMessage.data(), InitialMessage.size(), lan.discovery);
 }
 
-int LastOctet(const sockaddr_in& address) {
+// The sender's host number, the last part of its address, read from the
+// address itself: every LAN message asks, so no text is made for it.
+int HostNumber(const sockaddr_in& address) {
     return static_cast<int>(ntohl(address.sin_addr.s_addr) & 0xFF);
 }
 
-// The sender's host number; its address text is left in My_IP_str.
-int HostNumber(const sockaddr_in& address) {
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-    lan.My_IP_str = text;
-    return LastOctet(address);
-}
-
 int LanConnection(const MessageSource& source, bool create) {
-    int host = HostNumber(source.sender);
+    const int host = HostNumber(source.sender);
     for (std::size_t k = 0; k < lan.UsedAddr.size(); ++k) {
         if (lan.UsedAddr[k] != host) continue;
         return k == 0 ? -1 : lan.NetworkIndices[k];  // entry 0 is our own host
@@ -130,7 +124,7 @@ bool SourceOwnsBoard(int b, const MessageSource& source) {
     if (b < 0 || static_cast<std::size_t>(b) >= Boards.size()) return false;
     const Board& board = Boards[b];
     if (source.isSerial) return board.SerialIndex == source.port;
-    return board.SerialIndex < 0 && LastOctet(board.UdpIP) == LastOctet(source.sender);
+    return board.SerialIndex < 0 && HostNumber(board.UdpIP) == HostNumber(source.sender);
 }
 
 int ReassignSourceIndex(const MessageSource& source) {
@@ -139,7 +133,7 @@ int ReassignSourceIndex(const MessageSource& source) {
         serial.ports.at(source.port).SerialIndices = next;
         return next;
     }
-    int host = LastOctet(source.sender);
+    int host = HostNumber(source.sender);
     for (std::size_t k = 1; k < lan.UsedAddr.size(); ++k) {
         if (lan.UsedAddr[k] == host) lan.NetworkIndices[k] = next;
     }

@@ -5,8 +5,6 @@
 
 #include "config/board_tables.h"
 
-DatarefScratch scratch;
-
 namespace {
 
 const BoardInput* InputAt(unsigned board, unsigned input) {
@@ -30,27 +28,27 @@ int TruncateToInt(float value) {
 
 float ReadTyped(XPLMDataRef ref, int types, int element) {
     if (types & xplmType_Int) {
-        scratch.ReadI[0] = XPLMGetDatai(ref);
-        return static_cast<float>(scratch.ReadI[0]);
+        ReadI[0] = XPLMGetDatai(ref);
+        return static_cast<float>(ReadI[0]);
     }
     if (types & xplmType_Float) {
-        scratch.ReadF[0] = XPLMGetDataf(ref);
-        return scratch.ReadF[0];
+        ReadF[0] = XPLMGetDataf(ref);
+        return ReadF[0];
     }
     if ((types & (xplmType_FloatArray | xplmType_IntArray)) && element < 1) return 0;
     if (types & xplmType_FloatArray) {
-        scratch.ReadF[0] = 0;
-        XPLMGetDatavf(ref, scratch.ReadF, Offset(element), 1);
-        return scratch.ReadF[0];
+        ReadF[0] = 0;
+        XPLMGetDatavf(ref, ReadF, Offset(element), 1);
+        return ReadF[0];
     }
     if (types & xplmType_IntArray) {
-        scratch.ReadI[0] = 0;
-        XPLMGetDatavi(ref, scratch.ReadI, Offset(element), 1);
-        return static_cast<float>(scratch.ReadI[0]);
+        ReadI[0] = 0;
+        XPLMGetDatavi(ref, ReadI, Offset(element), 1);
+        return static_cast<float>(ReadI[0]);
     }
     if (types & xplmType_Double) {
-        scratch.ReadD[0] = XPLMGetDatad(ref);
-        return static_cast<float>(scratch.ReadD[0]);
+        ReadD[0] = XPLMGetDatad(ref);
+        return static_cast<float>(ReadD[0]);
     }
     return 0;
 }
@@ -58,20 +56,20 @@ float ReadTyped(XPLMDataRef ref, int types, int element) {
 void WriteTyped(XPLMDataRef ref, int types, int element, float value) {
     if ((types & (xplmType_FloatArray | xplmType_IntArray)) && element < 1) return;
     if (types & xplmType_FloatArray) {
-        scratch.ReadF[0] = value;
-        XPLMSetDatavf(ref, scratch.ReadF, Offset(element), 1);
+        ReadF[0] = value;
+        XPLMSetDatavf(ref, ReadF, Offset(element), 1);
     } else if (types & xplmType_IntArray) {
-        scratch.ReadI[0] = TruncateToInt(value);
-        XPLMSetDatavi(ref, scratch.ReadI, Offset(element), 1);
+        ReadI[0] = TruncateToInt(value);
+        XPLMSetDatavi(ref, ReadI, Offset(element), 1);
     } else if (types & xplmType_Float) {
-        scratch.ReadF[0] = value;
+        ReadF[0] = value;
         XPLMSetDataf(ref, value);
     } else if (types & xplmType_Int) {
-        scratch.ReadI[0] = TruncateToInt(value);
-        XPLMSetDatai(ref, scratch.ReadI[0]);
+        ReadI[0] = TruncateToInt(value);
+        XPLMSetDatai(ref, ReadI[0]);
     } else if (types & xplmType_Double) {
-        scratch.ReadD[0] = value;
-        XPLMSetDatad(ref, scratch.ReadD[0]);
+        ReadD[0] = value;
+        XPLMSetDatad(ref, ReadD[0]);
     }
 }
 

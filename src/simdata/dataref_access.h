@@ -5,20 +5,8 @@
 // dataref that offers several types is meant to be written with the finest.
 #pragma once
 
-#include <cstdint>
-
 #include "XPLMDataAccess.h"
-
-// Scratch buffers shared by the whole plugin: element 0 holds the last value
-// read or written in that type; the output engine uses them as array buffers.
-inline constexpr int kScratchElements = 1024;
-struct DatarefScratch {
-    int ReadI[kScratchElements] = {};
-    float ReadF[kScratchElements] = {};
-    double ReadD[kScratchElements] = {};
-    uint8_t ReadC[kScratchElements] = {};
-};
-extern DatarefScratch scratch;
+#include "simdata/scratch_buffers.h"  // the values pass through ReadI, ReadF, ReadD
 
 // The value of a dataref with this type mask (element counted from 1 for
 // arrays); 0 for a mask with no numeric type.

@@ -7,6 +7,7 @@
 
 #include "config/board_tables.h"
 #include "simdata/output_engine.h"
+#include "simdata/output_records.h"
 #include "transport/reply.h"
 
 namespace {
@@ -15,15 +16,6 @@ void AppendFloat(uint8_t* out, float value) {
     uint32_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
-
-void SetLedPortBit(Board& board, int led, bool on) {
-    if (led < 1 || led > 64) return;
-    std::size_t entry = static_cast<std::size_t>((led + 7) / 8 - 1);
-    if (entry >= board.LedPortData.size()) return;
-    uint8_t bit = static_cast<uint8_t>(1u << ((led - 1) % 8));
-    board.LedPortData[entry] =
-        on ? (board.LedPortData[entry] | bit) : (board.LedPortData[entry] & ~bit);
 }
 
 }  // namespace
@@ -39,7 +31,8 @@ void SendMode(const MessageSource& source, unsigned b, unsigned m, unsigned valu
     uint8_t* omsg = output.omsg;
     if (letter == 'l') {
         board.LedPortSend = true;
-        SetLedPortBit(board, static_cast<signed char>(pin), value == mode);
+        // The same LED numbering as the outputs': both share the port bytes.
+        SetLedPortLed(board, static_cast<signed char>(pin), value == mode);
         return;
     }
     omsg[0] = '{';

@@ -94,7 +94,7 @@ TEST(boardUdp, NumberedBoardGoesFromDiscoveryToOutputsOn) {
     EXPECT_NE(text.find("pin 20: encoder, first kind, type 4 or more"), std::string::npos);
     EXPECT_NE(text.find("analog channel 2: 101, 0, 100"), std::string::npos);
     EXPECT_NE(text.find("stepper 1: pin 8, 400 steps"), std::string::npos);
-    EXPECT_NE(text.find("mode message: pin 13 LED on"), std::string::npos);
+    EXPECT_NE(text.find("mode or output record: pin 13 LED on"), std::string::npos);
 }
 
 TEST(boardUdp, SelfConfiguringBoardSendsItsTextAndTakesTheIdReply) {

@@ -2,6 +2,7 @@
 // replies, "{" messages and the requests.
 #include <gtest/gtest.h>
 
+#include "board_outputs.h"
 #include "plugin_messages.h"
 #include "test_env.h"
 
@@ -155,9 +156,9 @@ TEST(boardDecode, BraceMessagesHoldModeRecordsOrOutputs) {
     ASSERT_EQ(value.kind, PluginMessageKind::ModeMessage);
     EXPECT_EQ(value.mode.letter, 'D');
     EXPECT_EQ(value.mode.value, 1.0f);
-    EXPECT_EQ(DescribePluginMessage(value), "mode message: pin 5 'D' = 1");
+    EXPECT_EQ(DescribePluginMessage(value), "mode or output record: pin 5 'D' = 1");
     EXPECT_EQ(DescribePluginMessage(DecodePluginMessage(Bytes({'{', 6, 5, 'D', 0, 0, 0x20, 0xC0}))),
-              "mode message: pin 5 'D' = -2.5");
+              "mode or output record: pin 5 'D' = -2.5");
 
     PluginMessage empty = DecodePluginMessage(Bytes({'{', 0}));
     EXPECT_EQ(empty.kind, PluginMessageKind::OutputMessage);
@@ -174,4 +175,32 @@ TEST(boardDecode, PanelTextIsReadAsKeyValuePairs) {
     EXPECT_EQ(text.panelValues[1].key, "20N");
     EXPECT_EQ(text.panelValues[1].text, "120.5");
     EXPECT_EQ(DecodePluginMessage(">13L<1").kind, PluginMessageKind::Malformed);
+}
+
+TEST(boardDecode, OutputRecordsShowWhatACockpitBuilderSees) {
+    const std::string message =
+        Bytes({'{', 41,  44,   'R',  2,    0x00, 0xA0,  // LED port: bytes last first, LEDs 1 and 3
+               11,  ')',                                // LED
+               4,   'R', 4,    0xFF, 0x24, 0x49, 0x03,  // display " 2.50"
+               8,   'G', 0x00, 0x02, 0xC4, 0x09,        // stepper to 512, 25 ms
+               7,   'P', 128,                           // PWM
+               3,   'B', 3,    'N',  '1',  '2',         // byte data
+               9,   'S', 0x00, 0x80, 0xBB, 0x44,        // servo 1500
+               5,   'D', 0x00, 0x00, 0x20, 0xC0});      // another value
+    PluginMessage decoded = DecodePluginMessage(message);
+    ASSERT_EQ(decoded.kind, PluginMessageKind::OutputMessage) << decoded.problem;
+    EXPECT_EQ(DescribePluginMessage(decoded), "output message, 8 records");
+    BoardOutputs shown;
+    EXPECT_EQ(ApplyRecords(decoded.records, {4}, &shown).size(), 8u);
+    EXPECT_TRUE(ApplyRecords(decoded.records, {4}, &shown).empty()) << "nothing changed";
+    EXPECT_EQ(
+        ShownLines(shown),
+        (std::vector<std::string>{"LED pin 11: on", "LED port pin 44: LEDs 1, 3 lit (of 16)",
+                                  "7-segment pin 4: [ 2.50]",
+                                  "stepper pin 8: step 512, frame time 25 ms", "pin 5 'D': -2.5",
+                                  "servo pin 9: 1500", "PWM pin 7: 128", "text pin 3: \"N12\""}));
+    EXPECT_EQ(DisplayText(Bytes({0x00, 0x9E, 0xFD, 0x77})), "8.1.-?");
+    EXPECT_EQ(DecodePluginMessage(Bytes({'{', 4, 4, 'R', 5, 0xFF})).kind,
+              PluginMessageKind::Malformed)
+        << "a record cut short";
 }

@@ -150,11 +150,12 @@ TEST_F(LoadConfigTest, TheExampleBoardLoadsCompletely) {
     EXPECT_EQ(board.AnalogAdditional[0], 101);
     EXPECT_EQ(board.AnalogAdditional[3], 30);
 
-    ASSERT_EQ(board.Outputs.size(), 12u);
+    ASSERT_EQ(board.Outputs.size(), 13u);
     const std::vector<std::string> keys = {
         CompactKey(13, 'L'), CompactKey(12, 'L'), CompactKey(11, 'L'), CompactKey(10, 'L'),
         CompactKey(1, 'l'),  CompactKey(2, 'l'),  CompactKey(3, 'l'),  CompactKey(5, 'N'),
-        CompactKey(6, 'N'),  CompactKey(8, 'G'),  CompactKey(9, 'S'),  CompactKey(7, 'P')};
+        CompactKey(6, 'N'),  CompactKey(4, 'N'),  CompactKey(8, 'G'),  CompactKey(9, 'S'),
+        CompactKey(7, 'P')};
     for (std::size_t j = 0; j < keys.size(); ++j) {
         EXPECT_EQ(Output(j).OutDrefs[0], keys[j]) << j;
         EXPECT_NE(Output(j).Drefread, nullptr) << j;
@@ -168,15 +169,15 @@ TEST_F(LoadConfigTest, TheExampleBoardLoadsCompletely) {
     EXPECT_THAT(Output(7).OutDrefs,
                 ElementsAre(keys[7], "0", "sim/cockpit2/autopilot/heading_dial_deg_mag_pilot", "1",
                             "3", "0", "z"));
-    EXPECT_THAT(Output(9).OutRange1, ElementsAre(0.0f, 200.0f));
-    ASSERT_EQ(Output(9).OutRange2.size(), 2u);
-    EXPECT_FLOAT_EQ(Output(9).OutRange2[1], 320.0f * 2048 / 360);
-    EXPECT_THAT(Output(10).OutRange2, ElementsAre(500.0f, 2500.0f));
-    EXPECT_THAT(Output(11).OutRange2, ElementsAre(0.0f, 255.0f));
-    EXPECT_EQ(board.SevenSegAdditional, (ByteList{5, 6}));
+    EXPECT_THAT(Output(10).OutRange1, ElementsAre(0.0f, 200.0f));
+    ASSERT_EQ(Output(10).OutRange2.size(), 2u);
+    EXPECT_FLOAT_EQ(Output(10).OutRange2[1], 320.0f * 2048 / 360);
+    EXPECT_THAT(Output(11).OutRange2, ElementsAre(500.0f, 2500.0f));
+    EXPECT_THAT(Output(12).OutRange2, ElementsAre(0.0f, 255.0f));
+    EXPECT_EQ(board.SevenSegAdditional, (ByteList{5, 6, 4}));
     EXPECT_EQ(board.StepperAdditional, (ByteList{8, 0, 8}));
     EXPECT_EQ(board.LedPortData.size(), 1u);
-    EXPECT_THAT(StatusLine(1), HasSubstr("Kestrix Board #1,   23 inputs,   12 outputs"));
+    EXPECT_THAT(StatusLine(1), HasSubstr("Kestrix Board #1,   23 inputs,   13 outputs"));
 }
 
 TEST_F(LoadConfigTest, TheExampleRadioPanelLoadsCompletely) {

@@ -1,25 +1,17 @@
 // The road of a board, end to end: the plugin in the stand-in, and virtual
 // boards (numbered over UDP and over a pseudo-terminal, and a panel) as the
 // peers, each stepped once per simulated frame.
-#include <poll.h>
-
 #include <memory>
-#include <sstream>
 
 #include "base/settings.h"
 #include "config/board_tables.h"
 #include "input_script.h"
 #include "peers.h"
-#include "plugin_fixture.h"
-#include "protocol/main_cycle.h"
 #include "protocol/upload.h"
-#include "serial_transport.h"
 #include "simdata/ping.h"
-#include "transport/lan.h"
 #include "transport/serial.h"
-#include "udp_transport.h"
 #include "ui/status_window.h"
-#include "virtual_board.h"
+#include "virtual_board_fixture.h"
 
 using testing::HasSubstr;
 
@@ -48,59 +40,6 @@ const char* kPanelText =
     "[O]\n"
     "12L 0 sim/cockpit2/annunciators/master_caution\n"
     "14L 0 sim/cockpit2/annunciators/low_voltage\n";
-
-class VirtualBoardsTest : public PluginTest {
-  protected:
-    std::unique_ptr<vboard::VirtualBoard> UdpBoard(const std::string& host,
-                                                   vboard::BoardIdentity identity) {
-        std::string error;
-        auto transport = vboard::UdpTransport::Open(host, folder.port(), &error);
-        if (!transport) throw std::runtime_error(error);
-        return std::make_unique<vboard::VirtualBoard>(identity, std::move(transport), log, host);
-    }
-    std::unique_ptr<vboard::VirtualBoard> SerialBoard(const std::string& name,
-                                                      vboard::BoardIdentity identity) {
-        std::string error;
-        auto transport =
-            vboard::SerialTransport::Open(folder.deviceDir(), name, identity.tildeLength(), &error);
-        if (!transport) throw std::runtime_error(error);
-        return std::make_unique<vboard::VirtualBoard>(identity, std::move(transport), log, name);
-    }
-
-    // One frame: the boards take their turn, then the simulator's frame.
-    // When nothing is moving the test waits for the next byte on any line
-    // (loopback and pseudo-terminals deliver through the kernel, not at once).
-    void Frame() {
-        std::vector<pollfd> fds;
-        for (auto* board : boards) fds.push_back({board->descriptor(), POLLIN, 0});
-        for (const SerialPort& port : serial.ports) fds.push_back({port.comport, POLLIN, 0});
-        fds.push_back({lan.sock, POLLIN, 0});
-        poll(fds.data(), fds.size(), 2);
-        for (auto* board : boards) board->Step();
-        simhost::RunFrame();
-    }
-    bool FramesUntil(const std::function<bool()>& done, int maxFrames = 2000) {
-        for (int i = 0; i < maxFrames; ++i) {
-            if (done()) return true;
-            Frame();
-        }
-        return done();
-    }
-    // Every board has switched its outputs on, and the plugin has seen it.
-    bool AllRunning() const {
-        for (auto* board : boards) {
-            if (board->phase() != vboard::BoardPhase::Running || board->queuedAnswers() > 0) {
-                return false;
-            }
-            std::size_t b = static_cast<std::size_t>(board->boardIndex());
-            if (b >= Boards.size() || !Boards[b].AllowPing) return false;
-        }
-        return true;
-    }
-
-    std::ostringstream log;
-    std::vector<vboard::VirtualBoard*> boards;
-};
 
 }  // namespace
 
@@ -161,6 +100,16 @@ TEST_F(VirtualBoardsTest, ThreeBoardsTakeTheWholeRoadAndScanningEnds) {
     ASSERT_EQ(usb->steppers()->size(), 1u);
     EXPECT_EQ((*usb->steppers())[0].pin, 4);
     EXPECT_EQ((*usb->steppers())[0].steps, 400);
+
+    // Each board shows its outputs, over UDP, serial and as panel text.
+    ASSERT_TRUE(FramesUntil([&] {
+        return lanBoard->outputs().leds.count(13) && usb->outputs().displays.count(30) &&
+               panel->outputs().panel.count("14L");
+    }));
+    EXPECT_EQ(usb->outputs().displays.at(30), "  0.000");
+    EXPECT_EQ(usb->outputs().steppers.at(4).target, 0);
+    EXPECT_FALSE(lanBoard->outputs().leds.at(13));
+    EXPECT_EQ(panel->outputs().panel.at("12L"), "0");
 
     // Scanning ends 40 cycles after the first board; the idle port closes.
     ASSERT_TRUE(FramesUntil([&] { return settings.ScanTimeout == 0; }));

@@ -364,6 +364,8 @@ TEST_F(ProtocolTest, ABoardBackOnANewSourcePortIsAnsweredThere) {
         std::string answer;
         ASSERT_TRUE(CyclesUntilReceived(before, &answer));
         EXPECT_EQ(answer.size(), boards[k].answer);
+        RunCycles(1);
+        before.ReceiveAll();  // the panel's first output message went here too
 
         testenv::UdpPeer after(boards[k].host, testenv::FreeUdpPort());
         after.SendToPlugin(boards[k].identity, folder.port());

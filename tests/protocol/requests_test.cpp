@@ -66,9 +66,10 @@ TEST_F(RequestsTest, OutputsOnSendsTheModeLinesWhileEverythingIsDue) {
                                {Bytes({5, 'D'}), "sim/x"}};
     EXPECT_EQ(Ask("~w"), Bytes({'{', 2, 12, ')'}));
     std::vector<std::string> rest = board.ReceiveAll();
-    ASSERT_EQ(rest.size(), 2u);
+    ASSERT_EQ(rest.size(), 3u);
     EXPECT_EQ(rest[0], Bytes({'{', 2, 13, '('}));
     EXPECT_EQ(rest[1], Bytes({'{', 6, 5, 'D'}) + kFloat1);
+    EXPECT_EQ(rest[2], Bytes({'{', 0})) << "then the cycle's output message";
     EXPECT_TRUE(Boards[0].AllowOutput);
     EXPECT_TRUE(Boards[0].AllowPing);
 
@@ -76,7 +77,7 @@ TEST_F(RequestsTest, OutputsOnSendsTheModeLinesWhileEverythingIsDue) {
     EXPECT_FALSE(Boards[0].AllowOutput);
     EXPECT_FALSE(Boards[0].AllowPing);
     Boards[0].sendall = false;
-    EXPECT_EQ(Ask("~w"), "") << "nothing is due: the switches only";
+    EXPECT_EQ(Ask("~w"), Bytes({'{', 0})) << "no mode message: only the cycle's outputs";
     EXPECT_TRUE(Boards[0].AllowOutput);
 }
 
@@ -84,9 +85,11 @@ TEST_F(RequestsTest, LedPortModeLinesSetTheirBitForTheOutputs) {
     ConnectBoard();
     Boards[0].LedPortData = {0, 0};
     Boards[0].OutputModeLed = {{Bytes({10, 'l'}), "mode=1"}, {Bytes({70, 'l'}), "mode=1"}};
-    EXPECT_EQ(Ask("~w"), "") << "LED-port bits go out with the outputs";
-    EXPECT_TRUE(Boards[0].LedPortSend);
-    EXPECT_EQ(Boards[0].LedPortData, (ByteList{0, 0x02}));
+    // LED 10 is the second bit from the top of port byte 1, as for outputs;
+    // the bytes go out last first at the start of the cycle's output message.
+    EXPECT_EQ(Ask("~w"), Bytes({'{', 5, 100, 'R', 2, 0x40, 0x00}));
+    EXPECT_FALSE(Boards[0].LedPortSend);
+    EXPECT_EQ(Boards[0].LedPortData, (ByteList{0, 0x40}));
 }
 
 TEST_F(RequestsTest, UnknownRequestsAndUnknownSourcesAreIgnored) {
@@ -166,7 +169,7 @@ TEST_F(RequestsTest, AModeLineTakesItsLetterFromTheEndOfItsKey) {
 TEST_F(RequestsTest, NoInputRequestGoesOutWhilePaused) {
     KESTRIX_ONLY_AT_LEVEL(132);
     ConnectBoard();
-    EXPECT_EQ(Ask("~w"), "");
+    EXPECT_EQ(Ask("~w"), Bytes({'{', 0}));
     simhost::SetFlightTimeRunning(false);
     simhost::SetValue("sim/time/total_flight_time_sec", 0.0);
     simhost::SendMessage(plugin.module(), XPLM_MSG_AIRPORT_LOADED);

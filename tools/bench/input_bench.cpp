@@ -63,6 +63,8 @@ void SetUpBoards() {
     // The log lines of the set-up are not what is measured.
     if (std::freopen("/dev/null", "w", stderr) == nullptr) return;
     simhost::Reset();
+    Boards.clear();  // whatever the benchmarks before left; board 1 is index 0
+    serial.ports.clear();
     simhost::LoadDataRefTable(std::string(KESTRIX_SIM_DATA_DIR) + "/DataRefs.txt");
     simhost::LoadCommandTable(std::string(KESTRIX_SIM_DATA_DIR) + "/Commands.txt");
     lan.UsedAddr = {1};  // the plugin's own host, 127.0.0.1

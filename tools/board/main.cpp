@@ -117,6 +117,15 @@ void Run(vboard::VirtualBoard& board, const vboard::BoardOptions& options,
     }
 }
 
+// What a cockpit builder would see on the board when it stops.
+void PrintShownOutputs(const vboard::VirtualBoard& board, const std::string& label) {
+    const std::vector<std::string> lines = vboard::ShownLines(board.outputs());
+    if (lines.empty()) return;
+    std::string text = label + " outputs at the end:\n";
+    for (const std::string& line : lines) text += label + "   " + line + "\n";
+    std::cout << text << std::flush;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -148,6 +157,7 @@ int main(int argc, char** argv) {
         vboard::VirtualBoard board(identity, std::move(transport), std::cout, label);
         Run(board, options, script, label);
         board.SwitchOutputsOff();
+        PrintShownOutputs(board, label);
         std::cout << label << " stopped\n" << std::flush;
     }  // the board's transport removes its serial link here
     return 0;

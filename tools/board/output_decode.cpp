@@ -1,6 +1,5 @@
-// Messages that carry values to the board: "{" messages (a mode record now;
-// the output engine's records are left undecoded) and the text a
-// self-configuring board receives.
+// Messages that carry values to the board: "{" messages, cut into their
+// records, and the text a self-configuring board receives.
 #include <cctype>
 #include <string>
 
@@ -13,15 +12,62 @@ namespace {
 
 constexpr std::size_t kHeader = 2;  // "{" and the payload length
 
-bool IsLedRecord(const std::string& payload) {
-    return payload.size() == 2 && (payload[1] == ')' || payload[1] == '(');
+// Bytes after the pin and the letter, or 0 with *counted set when a count
+// byte follows the letter.
+std::size_t FixedBodySize(char letter, bool* counted) {
+    *counted = false;
+    switch (letter) {
+        case ')':
+        case '(':
+            return 0;
+        case 'R':  // 7-segment digits or LED port bytes
+        case 'B':  // byte-data text
+            *counted = true;
+            return 0;
+        case 'P':
+            return 1;
+        default:  // G: target and frame time; any other letter: a float
+            return 4;
+    }
 }
 
-// A pin, a letter other than L or l (those switch LEDs) and a 32-bit float.
-bool IsValueRecord(const std::string& payload) {
-    if (payload.size() != 6) return false;
-    unsigned char letter = static_cast<unsigned char>(payload[1]);
-    return letter < 0x80 && std::isalpha(letter) && letter != 'L' && letter != 'l';
+// Cuts the payload into records; false with a reason when one runs past the end.
+bool CutRecords(const std::string& payload, std::vector<OutputRecord>* records,
+                std::string* problem) {
+    std::size_t at = 0;
+    while (at < payload.size()) {
+        if (at + 2 > payload.size()) {
+            *problem = "a record of pin " + std::to_string(ByteAt(payload, at)) + " has no letter";
+            return false;
+        }
+        OutputRecord record;
+        record.pin = ByteAt(payload, at);
+        record.letter = payload[at + 1];
+        bool counted = false;
+        std::size_t body = FixedBodySize(record.letter, &counted);
+        std::size_t start = at + 2;
+        if (counted && start < payload.size()) body = 1 + ByteAt(payload, start);
+        if (counted && start >= payload.size()) body = 1;
+        if (start + body > payload.size()) {
+            *problem = "the record of pin " + std::to_string(record.pin) + " is cut short";
+            return false;
+        }
+        record.body = payload.substr(start, body);
+        records->push_back(std::move(record));
+        at = start + body;
+    }
+    return true;
+}
+
+// A single LED record, or a single value record whose letter is not one of
+// the output records' own (G, P, R, B): what a mode line sends.
+bool IsModeRecord(const std::vector<OutputRecord>& records) {
+    if (records.size() != 1) return false;
+    const char letter = records[0].letter;
+    if (letter == ')' || letter == '(') return true;
+    const unsigned char code = static_cast<unsigned char>(letter);
+    return code < 0x80 && std::isalpha(code) && letter != 'L' && letter != 'l' && letter != 'G' &&
+           letter != 'P' && letter != 'R' && letter != 'B';
 }
 
 }  // namespace
@@ -33,20 +79,24 @@ void DecodeBraceMessage(PluginMessage* message) {
         return;
     }
     if (!RequireLength(message, kHeader + ByteAt(bytes, 1), "\"{\" message")) return;
-    const std::string payload = bytes.substr(kHeader);
+    std::string problem;
+    if (!CutRecords(bytes.substr(kHeader), &message->records, &problem)) {
+        message->kind = PluginMessageKind::Malformed;
+        message->problem = problem;
+        return;
+    }
+    message->kind = PluginMessageKind::OutputMessage;
+    if (!IsModeRecord(message->records)) return;
+    const OutputRecord& record = message->records[0];
     ModeRecord& mode = message->mode;
-    if (IsLedRecord(payload)) {
-        message->kind = PluginMessageKind::ModeMessage;
-        mode.pin = ByteAt(payload, 0);
+    message->kind = PluginMessageKind::ModeMessage;
+    mode.pin = record.pin;
+    if (record.letter == ')' || record.letter == '(') {
         mode.isLed = true;
-        mode.ledOn = payload[1] == ')';
-    } else if (IsValueRecord(payload)) {
-        message->kind = PluginMessageKind::ModeMessage;
-        mode.pin = ByteAt(payload, 0);
-        mode.letter = payload[1];
-        mode.value = ReadLeFloat(payload, 2);
+        mode.ledOn = record.letter == ')';
     } else {
-        message->kind = PluginMessageKind::OutputMessage;
+        mode.letter = record.letter;
+        mode.value = ReadLeFloat(record.body, 0);
     }
 }
 

@@ -17,17 +17,17 @@ std::string IndexText(uint8_t indexByte) {
     return "board index " + std::to_string(indexByte - 1);
 }
 
+// A mode line's message and an output message with one such record are the
+// same bytes; the board cannot tell which the plugin meant.
 std::string DescribeMode(const ModeRecord& mode) {
-    std::string text = "mode message: pin " + std::to_string(mode.pin);
+    std::string text = "mode or output record: pin " + std::to_string(mode.pin);
     if (mode.isLed) return text + (mode.ledOn ? " LED on" : " LED off");
     return text + " '" + std::string(1, mode.letter) + "' = " + FormatFloat(mode.value);
 }
 
 std::string DescribeOutput(const PluginMessage& message) {
-    std::size_t payload = message.bytes.size() - 2;
-    if (payload == 0) return "output message, no records (nothing changed)";
-    return "output message, " + Plural(payload, "payload byte", "payload bytes") +
-           " (records not decoded yet)";
+    if (message.records.empty()) return "output message, no records (nothing changed)";
+    return "output message, " + Plural(message.records.size(), "record", "records");
 }
 
 std::string DescribePanelText(const PluginMessage& message) {

@@ -28,8 +28,8 @@ enum class PluginMessageKind {
     AnalogSettings,        // "A" + 16 x 3 bytes
     SevenSegmentSettings,  // "N", count, one pin per display
     StepperSettings,       // "S", count, 3 bytes per stepper
-    ModeMessage,           // "{", n, one mode record
-    OutputMessage,         // "{", n, output records (not decoded yet)
+    ModeMessage,           // "{", n, one LED or value record, as a mode line sends it
+    OutputMessage,         // "{", n, output records
     PanelText,             // ">key<text>..." output text for a self-configuring board
     Malformed,             // a known first byte with the wrong length
     Unknown,               // a first byte no message begins with
@@ -56,6 +56,16 @@ struct ModeRecord {
     float value = 0;
 };
 
+// One record of a "{" message: the pin byte, the letter after it (")" or
+// "(" for an LED), and the bytes that follow the letter: the count and the
+// segment or port bytes for "R", the length and the text for "B", the
+// target and the frame time for "G", the byte for "P", the float otherwise.
+struct OutputRecord {
+    uint8_t pin = 0;
+    char letter = 0;
+    std::string body;
+};
+
 struct PanelValue {
     std::string key;
     std::string text;
@@ -71,6 +81,7 @@ struct PluginMessage {
     std::vector<uint8_t> sevenSegmentPins;
     std::vector<Stepper> steppers;
     ModeRecord mode;
+    std::vector<OutputRecord> records;  // ModeMessage, OutputMessage
     std::vector<PanelValue> panelValues;
 
     // Malformed / Unknown: why; other kinds: a remark on odd but usable content.

@@ -128,6 +128,11 @@ void VirtualBoard::Handle(const PluginMessage& message) {
             break;
         case PluginMessageKind::ModeMessage:
             KeepRecent(&modes_, message.mode);
+            ShowOutputs(message);
+            break;
+        case PluginMessageKind::OutputMessage:
+        case PluginMessageKind::PanelText:
+            ShowOutputs(message);
             break;
         default:
             break;
@@ -195,6 +200,16 @@ void VirtualBoard::HandleSettings(const PluginMessage& message) {
             return;
     }
     Line("  (not asked for at this point; kept)");
+}
+
+// A message changes what the outputs show; each change is one line.
+void VirtualBoard::ShowOutputs(const PluginMessage& message) {
+    if (message.kind == PluginMessageKind::PanelText) {
+        Details(ApplyPanelValues(message.panelValues, &outputs_));
+        return;
+    }
+    static const std::vector<uint8_t> kNoDisplays;
+    Details(ApplyRecords(message.records, sevenSegment_ ? *sevenSegment_ : kNoDisplays, &outputs_));
 }
 
 void VirtualBoard::Request(ControlRequest request, const std::string& description) {

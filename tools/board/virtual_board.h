@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "board_messages.h"
+#include "board_outputs.h"
 #include "input_commands.h"
 #include "plugin_messages.h"
 #include "transport.h"
@@ -96,6 +97,8 @@ class VirtualBoard {
     bool outputsOn() const { return outputsOn_; }
     // Every mode record received, oldest first (kept likewise).
     const std::deque<ModeRecord>& modeRecords() const { return modes_; }
+    // What the outputs show now, from every "{" message and panel text.
+    const BoardOutputs& outputs() const { return outputs_; }
 
     // Every decoded plugin message, oldest first; the oldest are dropped
     // beyond kKeptMessages (the plugin sends outputs every frame).
@@ -110,6 +113,7 @@ class VirtualBoard {
     void Handle(const PluginMessage& message);
     void HandleConfiguration(const PluginMessage& message);
     void HandleSettings(const PluginMessage& message);
+    void ShowOutputs(const PluginMessage& message);
     void Configure(uint8_t indexByte);
     void Queue(const std::string& message, const std::string& description);
     void SendQueued();
@@ -139,6 +143,7 @@ class VirtualBoard {
     // The last event of each key that has a state (switches, analog), as
     // sent without the index byte.
     std::map<std::string, std::string> inputStates_;
+    BoardOutputs outputs_;
 
     std::deque<PluginMessage> received_;
     std::size_t receivedCount_ = 0;

@@ -1,9 +1,8 @@
 #include "wire.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <locale>
-#include <sstream>
 
 namespace vboard {
 
@@ -19,23 +18,12 @@ float ReadLeFloat(const std::string& bytes, std::size_t pos) {
     return value;
 }
 
+// The shortest text that reads back as the same float, in the shorter of
+// fixed and exponent form ("1500", not "1.5e+03").
 std::string FormatFloat(float value) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out.precision(9);
-    out << value;
-    // Nine digits round-trip every float; fewer read better when they do too.
-    for (int digits = 1; digits < 9; ++digits) {
-        std::ostringstream shorter;
-        shorter.imbue(std::locale::classic());
-        shorter.precision(digits);
-        shorter << value;
-        std::istringstream back(shorter.str());
-        back.imbue(std::locale::classic());
-        float reread = 0;
-        if (back >> reread && reread == value) return shorter.str();
-    }
-    return out.str();
+    char text[32];
+    std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
 }
 
 std::string HexBytes(const std::string& bytes) {

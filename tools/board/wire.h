@@ -19,7 +19,7 @@ inline uint8_t ByteAt(const std::string& bytes, std::size_t pos) {
 uint16_t ReadLe16(const std::string& bytes, std::size_t pos);
 float ReadLeFloat(const std::string& bytes, std::size_t pos);
 
-// Shortest text that gives the float back ("1", "0.5", "-2.25").
+// Shortest text that gives the float back ("1", "0.5", "-2.25", "1500").
 std::string FormatFloat(float value);
 
 // "7e 00 3f" and "|~.?|": hex of every byte, and the bytes with anything not

@@ -55,6 +55,21 @@ void SendMessageNow(const MessageSend& send, double now, simhost::PluginModule& 
     simhost::SendMessage(module, send.message);
 }
 
+void SetDataref(const DatarefSet& set, double now) {
+    if (!simhost::HasDataRef(set.name)) {
+        Say("%sset %s: no such dataref\n", TimeStamp(now).c_str(), set.name.c_str());
+        return;
+    }
+    if (set.element < 0) {
+        Say("%sset %s = %g\n", TimeStamp(now).c_str(), set.name.c_str(), set.value);
+        simhost::SetValue(set.name, set.value);
+    } else {
+        Say("%sset %s[%d] = %g\n", TimeStamp(now).c_str(), set.name.c_str(), set.element,
+            set.value);
+        simhost::SetElement(set.name, set.element, set.value);
+    }
+}
+
 }  // namespace
 
 std::string TimeStamp(double now) {
@@ -63,7 +78,8 @@ std::string TimeStamp(double now) {
     return text;
 }
 
-EventSchedule::EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageSend> messages) {
+EventSchedule::EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageSend> messages,
+                             std::vector<DatarefSet> sets) {
     for (const MenuChoice& menu : menus) {
         Event event;
         event.at = menu.at;
@@ -77,7 +93,14 @@ EventSchedule::EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageS
         event.message = message;
         events_.push_back(event);
     }
-    // Equal times keep the command line's order, menus before messages.
+    for (const DatarefSet& set : sets) {
+        Event event;
+        event.at = set.at;
+        event.isSet = true;
+        event.set = set;
+        events_.push_back(event);
+    }
+    // Equal times keep the command line's order: menus, messages, then sets.
     std::stable_sort(events_.begin(), events_.end(),
                      [](const Event& a, const Event& b) { return a.at < b.at; });
 }
@@ -93,6 +116,8 @@ void EventSchedule::RunDue(double now, simhost::PluginModule& module) {
 void EventSchedule::Perform(const Event& event, double now, simhost::PluginModule& module) const {
     if (event.isMenu) {
         ChooseMenu(event.menu, now);
+    } else if (event.isSet) {
+        SetDataref(event.set, now);
     } else {
         SendMessageNow(event.message, now, module);
     }
@@ -103,6 +128,9 @@ void EventSchedule::ReportPending() const {
         if (event.done) continue;
         if (event.isMenu) {
             Say("menu %s at %.3f s not reached: the run ended first\n", event.menu.item.c_str(),
+                event.at);
+        } else if (event.isSet) {
+            Say("set %s at %.3f s not reached: the run ended first\n", event.set.name.c_str(),
                 event.at);
         } else {
             Say("message %d at %.3f s not reached: the run ended first\n", event.message.message,

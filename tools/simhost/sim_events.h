@@ -11,7 +11,8 @@ namespace kestrix_sim {
 
 class EventSchedule {
   public:
-    EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageSend> messages);
+    EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageSend> messages,
+                  std::vector<DatarefSet> sets = {});
 
     // Performs, in time order, every event due at virtual time now that has
     // not run yet, printing one line for each.
@@ -23,8 +24,10 @@ class EventSchedule {
     struct Event {
         double at = 0;
         bool isMenu = false;
+        bool isSet = false;
         MenuChoice menu;
         MessageSend message;
+        DatarefSet set;
         bool done = false;
     };
     void Perform(const Event& event, double now, simhost::PluginModule& module) const;

@@ -17,6 +17,16 @@ bool ParseSeconds(const std::string& text, double* out) {
     return true;
 }
 
+bool ParseNumber(const std::string& text, double* out) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto result = std::from_chars(text.data(), end, value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end) return false;
+    if (!std::isfinite(value)) return false;
+    *out = value;
+    return true;
+}
+
 bool ParseCount(const std::string& text, int* out) {
     int value = 0;
     const char* end = text.data() + text.size();
@@ -74,6 +84,14 @@ bool ApplyValueOption(const std::string& flag, const std::string& value, SimOpti
         } else {
             *error = "bad --message (expected \"number@seconds\"): " + value;
         }
+    } else if (flag == "--set") {
+        DatarefSet set;
+        if (ParseDatarefSet(value, &set)) {
+            options->sets.push_back(set);
+        } else {
+            *error = "bad --set (expected \"name=value@seconds\" or \"name[i]=value@seconds\"): " +
+                     value;
+        }
     } else {
         *error = "unknown option " + flag;
     }
@@ -94,6 +112,24 @@ bool ParseMenuChoice(const std::string& text, MenuChoice* choice) {
 bool ParseMessageSend(const std::string& text, MessageSend* send) {
     std::string number;
     return SplitAt(text, &number, &send->at) && ParseCount(number, &send->message);
+}
+
+bool ParseDatarefSet(const std::string& text, DatarefSet* set) {
+    std::string assignment;
+    if (!SplitAt(text, &assignment, &set->at)) return false;
+    const size_t equals = assignment.find('=');
+    if (equals == std::string::npos || equals == 0) return false;
+    if (!ParseNumber(assignment.substr(equals + 1), &set->value)) return false;
+    std::string name = assignment.substr(0, equals);
+    set->element = -1;
+    const size_t open = name.find('[');
+    if (open != std::string::npos) {
+        if (name.back() != ']' || open == 0) return false;
+        if (!ParseCount(name.substr(open + 1, name.size() - open - 2), &set->element)) return false;
+        name.resize(open);
+    }
+    set->name = name;
+    return true;
 }
 
 bool ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* error) {
@@ -123,6 +159,7 @@ std::string SimUsage() {
            "  --menu \"Item@S\"         choose Plugins > <first menu> > Item at S seconds\n"
            "  --menu \"Menu/Item@S\"    choose Plugins > Menu > Item at S seconds\n"
            "  --message \"N@S\"         send simulator message N at S seconds\n"
+           "  --set \"NAME=V@S\"        set dataref NAME to V at S seconds (NAME[i]: element i)\n"
            "  --datarefs FILE         dataref table (default "
            "<root>/Resources/plugins/DataRefs.txt\n"
            "                          when present, else the project's own)\n"

@@ -17,6 +17,15 @@ struct MessageSend {
     double at = 0;
 };
 
+// A dataref value the simulator sets at a given time, as if the pilot or the
+// aircraft changed it: a scalar, or element `element` (0-based) of an array.
+struct DatarefSet {
+    std::string name;
+    int element = -1;  // -1: the scalar value
+    double value = 0;
+    double at = 0;
+};
+
 struct SimOptions {
     std::string root;
     std::string aircraft;  // as given: relative to the root, or absolute
@@ -29,6 +38,7 @@ struct SimOptions {
     bool help = false;
     std::vector<MenuChoice> menus;
     std::vector<MessageSend> messages;
+    std::vector<DatarefSet> sets;
 };
 
 // False with a reason in *error when the arguments are not usable.
@@ -38,5 +48,7 @@ std::string SimUsage();
 // "Item@5", "Kestrix/Item@5" and "103@2.5"; false when malformed.
 bool ParseMenuChoice(const std::string& text, MenuChoice* choice);
 bool ParseMessageSend(const std::string& text, MessageSend* send);
+// "name=value@5" and "name[2]=value@5"; false when malformed.
+bool ParseDatarefSet(const std::string& text, DatarefSet* set);
 
 }  // namespace kestrix_sim

@@ -133,7 +133,9 @@ class StatusPrinter {
 class Session {
   public:
     Session(const SimOptions& options, const SimPaths& paths)
-        : options_(options), paths_(paths), events_(options.menus, options.messages) {}
+        : options_(options),
+          paths_(paths),
+          events_(options.menus, options.messages, options.sets) {}
 
     int Run(const volatile std::sig_atomic_t* stopRequested);
 
