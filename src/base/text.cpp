@@ -206,3 +206,7 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
+
+double StrtodC(const char* text, char** stop) {
+    return strtod_l(text, stop, ClassicCLocale());
+}

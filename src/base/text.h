@@ -41,6 +41,10 @@ T NumberOrZero(std::string_view text) {
 
 // The C library's atof and atoi, in the "C" locale whatever the process's.
 double Atof(const std::string& text);
+
+// The C library's strtod in the "C" locale, whatever the process's: text
+// must be terminated; *stop receives where the number ended.
+double StrtodC(const char* text, char** stop);
 int Atoi(const std::string& text);
 
 bool StartsWith(const std::string& text, const std::string& prefix);

@@ -1,20 +1,13 @@
 #include "simdata/input_arithmetic.h"
 
 #include <climits>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#if defined(__APPLE__)
-#include <xlocale.h>
-#endif
+
+#include "base/text.h"
 
 namespace {
-
-locale_t ClassicLocale() {
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return c;
-}
 
 // Wrap-around on [lo, hi]: above hi goes down by the range's width, below lo
 // comes back from hi. The latter is exact for ranges that start at 0 (0 to
@@ -96,7 +89,7 @@ bool ReadEventNumber(std::string_view text, float* value) {
     std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
     char* end = nullptr;
-    const double parsed = strtod_l(buffer, &end, ClassicLocale());
+    const double parsed = StrtodC(buffer, &end);
     if (end == buffer || !std::isfinite(parsed)) return false;
     const float narrowed = static_cast<float>(parsed);
     if (!std::isfinite(narrowed)) return false;
