@@ -2,7 +2,8 @@
 # The demo itself, run by run-demo.sh inside a loopback-only namespace:
 # three virtual boards (numbered over UDP, numbered over a pseudo-terminal,
 # and a self-configuring panel over UDP) and kestrix-sim running the plugin
-# from the demo simulator folder. What the boards saw is shown at the end.
+# from the demo simulator folder. What the boards saw is shown at the end,
+# and where the simulator's Log.txt is.
 #   demo-session.sh BUILD_DIR SECONDS
 set -uo pipefail
 build=$1
@@ -55,4 +56,11 @@ for log in lan-board usb-board panel; do
     echo "== what the virtual board saw: $log =="
     cat "$work/$log.log"
 done
+echo
+echo "== the simulator's log =="
+if [ -f "$root/Log.txt" ]; then
+    echo "$(cd "$root" && pwd)/Log.txt: $(wc -l <"$root/Log.txt") lines from the plugin"
+else
+    echo "no Log.txt was written in $root"
+fi
 exit $status

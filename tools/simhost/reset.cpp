@@ -14,6 +14,7 @@ void Reset() {
     detail::ResetPluginState();
     detail::ResetFeatures();
     SetWidgetObserver(nullptr);
+    SetDebugStringObserver(nullptr);
 }
 
 void ForgetPlugin() {
