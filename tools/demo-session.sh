@@ -7,7 +7,7 @@
 # and kestrix-sim prints every dataref write and command that reaches the
 # simulator; meanwhile the simulator's values (an autopilot altitude among
 # them) go out to the boards' displays and LEDs. What the boards saw is
-# shown at the end.
+# shown at the end, and where the simulator's Log.txt is.
 #   demo-session.sh BUILD_DIR SECONDS
 set -uo pipefail
 build=$1
@@ -68,4 +68,11 @@ for log in lan-board usb-board panel; do
     echo "== what the virtual board saw: $log =="
     cat "$work/$log.log"
 done
+echo
+echo "== the simulator's log =="
+if [ -f "$root/Log.txt" ]; then
+    echo "$(cd "$root" && pwd)/Log.txt: $(wc -l <"$root/Log.txt") lines from the plugin"
+else
+    echo "no Log.txt was written in $root"
+fi
 exit $status

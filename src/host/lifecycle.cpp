@@ -74,13 +74,9 @@ void ForgetSerialPorts() {
 
 }  // namespace
 
-void ResetPlugin() {
-    // Before the first frame nothing is open yet and the startup sequence is
-    // still to come: a reset now would only open everything twice.
-    if (lifecycle.FirstLaunch == 1) return;
+void ForgetConnectionsAndTables() {
     // The hosts known so far get the one-shot requests after the restart.
     lan.TempLAN = lan.UsedAddr;
-    Log("\n\nKestrix reconnecting...");
     DebugAddress.clear();
     // With no port in use and USB_FIX off, ClearUSB closes every port.
     settings.USB_FIX = false;
@@ -103,7 +99,14 @@ void ResetPlugin() {
     ForgetSerialPorts();
     message_line_number = 0;
     pluginState.PluginPaused = false;
+}
 
+void ResetPlugin() {
+    // Before the first frame nothing is open yet and the startup sequence is
+    // still to come: a reset now would only open everything twice.
+    if (lifecycle.FirstLaunch == 1) return;
+    Log("\n\nKestrix reconnecting...");
+    ForgetConnectionsAndTables();
     InitializePlugin();
 }
 

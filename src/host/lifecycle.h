@@ -16,6 +16,13 @@ float FlightLoopInit(float elapsedSinceLastCall, float elapsedSinceLastFlightLoo
 // does it all.
 void ResetPlugin();
 
+// The first half of a reset: closes every serial port and the socket, empties
+// every per-board and transport table and restores the settings' defaults
+// (all but the baud rate), opening nothing. The status window and the
+// plugin-owned datarefs and commands are left alone. The fuzz targets run it
+// between inputs, so that each input meets the state a reconnect leaves.
+void ForgetConnectionsAndTables();
+
 // The startup sequence: window, settings, socket, address, serial ports, data.cfg.
 void InitializePlugin();
 

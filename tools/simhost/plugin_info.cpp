@@ -1,6 +1,8 @@
 // Plugin information, the user's aircraft, reloads and debug strings.
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 #include "XPLMPlanes.h"
 #include "XPLMPlugin.h"
@@ -28,6 +30,11 @@ struct PluginInfo {
 PluginInfo& Info() {
     static PluginInfo info;
     return info;
+}
+
+std::function<void(const std::string&)>& DebugObserver() {
+    static std::function<void(const std::string&)> observer;
+    return observer;
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -79,6 +86,10 @@ std::vector<std::string> DebugStrings() {
     return Info().debugStrings;
 }
 
+void SetDebugStringObserver(std::function<void(const std::string&)> observer) {
+    DebugObserver() = std::move(observer);
+}
+
 }  // namespace simhost
 
 using simhost::detail::CopyTerminated;
@@ -120,5 +131,7 @@ void XPLMGetNthAircraftModel(int inIndex, char* outFileName, char* outPath) {
 }
 
 void XPLMDebugString(const char* inString) {
-    if (inString != nullptr) simhost::Info().debugStrings.emplace_back(inString);
+    if (inString == nullptr) return;
+    simhost::Info().debugStrings.emplace_back(inString);
+    if (simhost::DebugObserver()) simhost::DebugObserver()(simhost::Info().debugStrings.back());
 }

@@ -16,6 +16,7 @@ void Reset() {
     detail::ResetFeatures();
     SetWidgetObserver(nullptr);
     detail::ResetObservers();
+    SetDebugStringObserver(nullptr);
 }
 
 void ForgetPlugin() {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <thread>
 
@@ -29,6 +30,7 @@ enum ExitCode { kOk = 0, kBadSetup = 1, kLoadFailed = 2, kPluginRefused = 3 };
 
 struct SimPaths {
     std::string root, aircraft, plugin, datarefs, commands;
+    std::string log;  // the simulator's Log.txt, in the root
 };
 
 std::string Absolute(const fs::path& path) {
@@ -49,6 +51,7 @@ SimPaths ResolvePaths(const SimOptions& options) {
     SimPaths paths;
     fs::path root = Absolute(options.root);
     paths.root = root;
+    paths.log = Absolute(root / "Log.txt");
     if (!options.aircraft.empty()) {
         fs::path aircraft(options.aircraft);
         paths.aircraft = Absolute(aircraft.is_absolute() ? aircraft : root / aircraft);
@@ -130,12 +133,32 @@ class StatusPrinter {
     std::map<XPWidgetID, std::vector<std::string>> lastShown_;
 };
 
+// The simulator's log: every string the plugin gives XPLMDebugString goes,
+// as it is given, to Log.txt in the root, which each run starts afresh.
+class SimulatorLog {
+  public:
+    explicit SimulatorLog(const std::string& path) : file_(path, std::ios::trunc) {
+        if (!file_) std::fprintf(stderr, "kestrix-sim: cannot write %s\n", path.c_str());
+        simhost::SetDebugStringObserver([this](const std::string& text) {
+            file_ << text;
+            file_.flush();
+        });
+    }
+    ~SimulatorLog() { simhost::SetDebugStringObserver(nullptr); }
+    SimulatorLog(const SimulatorLog&) = delete;
+    SimulatorLog& operator=(const SimulatorLog&) = delete;
+
+  private:
+    std::ofstream file_;
+};
+
 class Session {
   public:
     Session(const SimOptions& options, const SimPaths& paths)
         : options_(options),
           paths_(paths),
-          events_(options.menus, options.messages, options.sets) {}
+          events_(options.menus, options.messages, options.sets),
+          log_(paths.log) {}
 
     int Run(const volatile std::sig_atomic_t* stopRequested);
 
@@ -144,7 +167,6 @@ class Session {
     void StopPlugin();
     bool ReloadIfRequested();
     void AfterFrame();
-    void PrintNewDebugStrings();
     bool Finished() const;
 
     const SimOptions& options_;
@@ -152,9 +174,9 @@ class Session {
     EventSchedule events_;
     StatusPrinter printer_;
     ActionPrinter actions_;
+    SimulatorLog log_;
     simhost::PluginModule module_;
     int reloadsDone_ = 0;
-    size_t debugStringsShown_ = 0;
 };
 
 int Session::StartPlugin() {
@@ -200,17 +222,7 @@ bool Session::ReloadIfRequested() {
     return StartPlugin() == kOk;
 }
 
-void Session::PrintNewDebugStrings() {
-    std::vector<std::string> strings = simhost::DebugStrings();
-    for (; debugStringsShown_ < strings.size(); ++debugStringsShown_) {
-        std::string text = strings[debugStringsShown_];
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        Say("%sdebug: %s\n", TimeStamp(simhost::Now()).c_str(), text.c_str());
-    }
-}
-
 void Session::AfterFrame() {
-    PrintNewDebugStrings();
     printer_.AfterFrame(simhost::Now());
 }
 
@@ -236,7 +248,6 @@ int Session::Run(const volatile std::sig_atomic_t* stopRequested) {
     if (*stopRequested) Say("%sinterrupted\n", TimeStamp(simhost::Now()).c_str());
     printer_.Final(simhost::Now());
     StopPlugin();
-    PrintNewDebugStrings();
     events_.ReportPending();
     Say("%sdone after %d frames\n", TimeStamp(simhost::Now()).c_str(), simhost::FrameCount());
     return kOk;
@@ -261,8 +272,9 @@ void SetUpSimulator(const SimPaths& paths) {
     simhost::SetFlightTimeRunning(true);
     simhost::SetModulePath(paths.plugin);
     simhost::SetAircraftPath(paths.aircraft);
-    Say("root: %s\naircraft: %s\nmodule: %s\n", paths.root.c_str(),
-        paths.aircraft.empty() ? "(none)" : paths.aircraft.c_str(), paths.plugin.c_str());
+    Say("root: %s\naircraft: %s\nmodule: %s\nlog: %s\n", paths.root.c_str(),
+        paths.aircraft.empty() ? "(none)" : paths.aircraft.c_str(), paths.plugin.c_str(),
+        paths.log.c_str());
 }
 
 }  // namespace

@@ -249,6 +249,10 @@ std::string LegacyPath(const std::string& nativePath);
 int ReloadPluginsCount();
 // Lines given to XPLMDebugString.
 std::vector<std::string> DebugStrings();
+// Called with every string given to XPLMDebugString, as it is given (the
+// simulator writes them to its Log.txt; kestrix-sim does the same). Reset()
+// removes it.
+void SetDebugStringObserver(std::function<void(const std::string&)> observer);
 
 // The five entry points of one plugin, either taken from a module loaded with
 // dlopen (as the simulator loads lin.xpl) or given directly by a test that

@@ -1,0 +1,91 @@
+// Fuzz target: a data.cfg text through the loader and the parser, then
+// through what reads the parser's tables when a board connects (the upload,
+// the settings replies, the mode messages; the socket is closed, so every
+// send fails harmlessly).
+//
+// Every section is parsed as the board numbered in the file would be, with
+// the parse observer that kestrix-check installs, then again as a new board
+// with id 0, the way a self-configuring board's text is read, and finally
+// the first board is parsed again in place, as when it identifies itself a
+// second time.
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+#include "config/board_tables.h"
+#include "config/load_config.h"
+#include "config/parse_report.h"
+#include "config/parser.h"
+#include "fuzz_support.h"
+#include "protocol/identification.h"
+#include "protocol/upload.h"
+
+namespace {
+
+// A LAN board at 127.0.0.2: replies and uploads go to its address.
+MessageSource BoardSource() {
+    sockaddr_in sender{};
+    sender.sin_family = AF_INET;
+    sender.sin_port = htons(50000);
+    sender.sin_addr.s_addr = htonl(0x7F000002);
+    MessageSource source;
+    source.sender = sender;
+    return source;
+}
+
+// What a connected board asks for: the upload, its settings, its outputs.
+void ServeBoard(unsigned b, const MessageSource& source) {
+    SendConfig(source, b);
+    SendAnalogSettings(b, source);
+    SendSevenSegmentSettings(b, source);
+    SendStepperSettings(b, source);
+    OutputsOn(b, source);
+    OutputsOff(b);
+}
+
+// kestrix-check names a note's line through the section's stored lines:
+// line n of the board text is the n-th non-empty line stored for it.
+void ParseAsNumbered(std::size_t k, const SectionLines& lines, const MessageSource& source) {
+    SetParseObserver([&](const ParseNote& note) {
+        if (note.line > lines.stored.size()) std::abort();  // a line the file does not have
+    });
+    ReadConfigFile(ArduinoConfigFile[k], Boards.size(), ArduinoID[k], source);
+    SetParseObserver(nullptr);
+    ServeBoard(static_cast<unsigned>(Boards.size() - 1), source);
+}
+
+void ParseAsSelfConfiguring(const std::string& section, const MessageSource& source) {
+    std::string text = section;
+    if (!StartsWith(text, "[")) text = "[O]\n" + text;
+    ReadConfigFile(text, Boards.size(), 0, source);
+    ServeBoard(static_cast<unsigned>(Boards.size() - 1), source);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    fuzz::FreshPlugin();
+    std::istringstream file(std::string(reinterpret_cast<const char*>(data), size));
+    std::vector<SectionLines> lines;
+    CutConfigSections(file, &lines);
+    if (lines.size() != ArduinoConfigFile.size()) std::abort();
+
+    const MessageSource source = BoardSource();
+    for (std::size_t k = 0; k < ArduinoConfigFile.size(); ++k) {
+        ParseAsNumbered(k, lines[k], source);
+    }
+    for (std::size_t k = 0; k < ArduinoConfigFile.size(); ++k) {
+        ParseAsSelfConfiguring(ArduinoConfigFile[k], source);
+    }
+    if (!ArduinoConfigFile.empty()) {
+        ReadConfigFile(ArduinoConfigFile[0], 0, ArduinoID[0], source);
+        ServeBoard(0, source);
+    }
+    return 0;
+}
