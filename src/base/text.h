@@ -49,3 +49,7 @@ int Atoi(const std::string& text);
 
 bool StartsWith(const std::string& text, const std::string& prefix);
 bool EndsWith(const std::string& text, const std::string& suffix);
+
+// text with every byte that is not printable ASCII (a carriage return, a
+// pin byte) written as \xNN, so that a log line shows what the file holds.
+std::string PrintableText(const std::string& text);

@@ -8,6 +8,7 @@
 
 #include "XPLMPlanes.h"
 #include "base/log.h"
+#include "base/log_once.h"
 #include "base/paths.h"
 #include "base/settings.h"
 #include "base/text.h"
@@ -16,6 +17,9 @@
 namespace {
 
 constexpr std::size_t kAircraftFileNameSize = 512;
+
+// Where the lines of each section of the file last read came from.
+std::vector<SectionLines> loadedSections;
 
 // The aircraft's folder: the path up to its last "/" or "\" after the first
 // character, or the whole path when it has none.
@@ -60,16 +64,33 @@ void RecordLine(std::vector<SectionLines>* lines, std::size_t number, bool store
 }  // namespace
 
 void LoadConfig() {
+    // What was said about the file read before is said again about this one.
+    ForgetLoggedCauses(kDataCfgCause);
+    loadedSections.clear();
     std::memset(paths.cwd, 0, sizeof paths.cwd);
     char fileName[kAircraftFileNameSize] = {};
     XPLMGetNthAircraftModel(XPLM_USER_AIRCRAFT, fileName, paths.cwd);
     paths.cwd[sizeof paths.cwd - 1] = '\0';
-    paths.filepath = InFolder(FolderOf(paths.cwd), "data.cfg");
-    if (!CanRead(paths.filepath)) paths.filepath = InFolder(paths.foldername, "data.cfg");
+    const std::string aircraftFile = InFolder(FolderOf(paths.cwd), "data.cfg");
+    paths.filepath = aircraftFile;
+    const bool inAircraft = CanRead(paths.filepath);
+    if (!inAircraft) paths.filepath = InFolder(paths.foldername, "data.cfg");
+    const bool found = inAircraft || CanRead(paths.filepath);
+    if (!inAircraft && found) {
+        Log("\nNo data.cfg beside the aircraft (" + aircraftFile + "): using " + paths.filepath);
+    }
     Log("\nConfig file: " + paths.filepath);
-    if (!CanRead(paths.filepath)) return;
+    if (!found) {
+        Log("\nNo data.cfg beside the aircraft (" + aircraftFile + ") nor in the plugin folder (" +
+            paths.filepath + "): numbered boards get no inputs and no outputs");
+        return;
+    }
     std::ifstream file(paths.filepath);
-    CutConfigSections(file);
+    CutConfigSections(file, &loadedSections);
+}
+
+const std::vector<SectionLines>& LoadedSectionLines() {
+    return loadedSections;
 }
 
 void CutConfigSections(std::istream& file, std::vector<SectionLines>* lines) {

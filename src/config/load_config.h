@@ -15,8 +15,17 @@ struct SectionLines {
 };
 
 // Reads data.cfg beside the user's aircraft, or the plugin folder's when
-// there is none, into ArduinoConfigFile / ArduinoID.
+// there is none, into ArduinoConfigFile / ArduinoID, and says in the log
+// which file it read, or that it fell back, or that there is none.
 void LoadConfig();
+
+// Where the lines of each section of the file LoadConfig read came from,
+// parallel to ArduinoConfigFile.
+const std::vector<SectionLines>& LoadedSectionLines();
+
+// The causes (base/log_once.h) of what is logged about the data.cfg read
+// last begin with this; each read forgets them.
+inline constexpr const char* kDataCfgCause = "data.cfg ";
 
 // Cuts an open data.cfg into ArduinoConfigFile / ArduinoID. When lines is
 // given it receives, per section, where its lines came from (line numbers

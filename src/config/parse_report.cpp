@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "base/log.h"
+#include "base/text.h"
+
 namespace {
 
 ParseObserver& Observer() {
@@ -35,4 +38,9 @@ const char* NoteKindName(NoteKind kind) {
             return "switched off";
     }
     return "note";
+}
+
+std::string NoteHeading(std::size_t line, const ParseNote& note) {
+    return "line " + Decimal(static_cast<long long>(line)) + ": " + NoteKindName(note.kind) + ": " +
+           PrintableText(note.reason);
 }

@@ -32,3 +32,8 @@ bool ParseObserved();
 void ReportNote(const ParseNote& note);
 
 const char* NoteKindName(NoteKind kind);
+
+// How a problem of a data.cfg line is worded, the same in kestrix-check and
+// in the plugin's log: "line 12: skipped: " and the reason, with bytes that
+// are not printable as \xNN. line is the line's number in the file.
+std::string NoteHeading(std::size_t line, const ParseNote& note);

@@ -6,6 +6,7 @@
 #include "XPStandardWidgets.h"
 #include "base/guard.h"
 #include "base/log.h"
+#include "base/log_once.h"
 #include "base/plugin_state.h"
 #include "base/settings.h"
 #include "config/board_tables.h"
@@ -99,6 +100,8 @@ void ForgetConnectionsAndTables() {
     ForgetSerialPorts();
     message_line_number = 0;
     pluginState.PluginPaused = false;
+    // After a restart every problem may be told again.
+    ForgetLoggedCauses();
 }
 
 void ResetPlugin() {

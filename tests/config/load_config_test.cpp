@@ -87,7 +87,12 @@ TEST_F(LoadConfigTest, NeitherAByteOrderMarkNorADirectoryHidesTheBoards) {
 }
 
 TEST_F(LoadConfigTest, WithoutAnyFileNoBoardHasASection) {
-    EXPECT_EQ(Load(), "\nConfig file: " + pluginFolder() + "/data.cfg");
+    EXPECT_EQ(Load(), "\nConfig file: " + pluginFolder() +
+                          "/data.cfg\nNo data.cfg beside the "
+                          "aircraft (" +
+                          aircraftFolder() + "/data.cfg) nor in the plugin folder (" +
+                          pluginFolder() +
+                          "/data.cfg): numbered boards get no inputs and no outputs");
     EXPECT_THAT(ArduinoID, IsEmpty());
     EXPECT_THAT(ArduinoConfigFile, IsEmpty());
 }

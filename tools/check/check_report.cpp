@@ -7,6 +7,7 @@
 #include <string>
 
 #include "XPLMDataAccess.h"
+#include "base/text.h"
 
 namespace kestrix_check {
 
@@ -141,17 +142,7 @@ void PrintSettings(std::ostream& out, const Board& board) {
 }  // namespace
 
 std::string Printable(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c >= 32 && c < 127) {
-            out += static_cast<char>(c);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            out += escaped;
-        }
-    }
-    return out;
+    return PrintableText(text);
 }
 
 bool IsProblem(const ParseNote& note) {
@@ -184,8 +175,7 @@ void PrintNotes(std::ostream& out, std::vector<FileNote> notes) {
     std::stable_sort(notes.begin(), notes.end(),
                      [](const FileNote& a, const FileNote& b) { return a.line < b.line; });
     for (const FileNote& n : notes) {
-        out << "  line " << n.line << ": " << NoteKindName(n.note.kind) << ": "
-            << Printable(n.note.reason) << "\n";
+        out << "  " << NoteHeading(n.line, n.note) << "\n";
         if (!n.note.text.empty()) out << "      " << Printable(n.note.text) << "\n";
     }
 }
