@@ -6,9 +6,13 @@
 #include <cctype>
 
 #include "base/log.h"
+#include "base/log_once.h"
+#include "base/settings.h"
 #include "base/text.h"
 #include "config/board_tables.h"
+#include "config/load_config.h"
 #include "config/parser.h"
+#include "config/section_notes.h"
 #include "config/status_line.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
@@ -45,14 +49,54 @@ void ConfigureSelfConfiguringBoard(std::string text, int b, const MessageSource&
     SendIdReply(source, b);
 }
 
+unsigned VersionOf(const std::string& identity) {
+    return static_cast<uint8_t>(identity[1]);
+}
+
 bool AlreadyWarned(int b) {
     return std::find(discovery.wrong_versions.begin(), discovery.wrong_versions.end(),
                      static_cast<unsigned>(b)) != discovery.wrong_versions.end();
 }
 
+std::string DottedAddress(const sockaddr_in& address) {
+    const uint32_t a = ntohl(address.sin_addr.s_addr);
+    return Decimal(a >> 24) + "." + Decimal((a >> 16) & 0xFF) + "." + Decimal((a >> 8) & 0xFF) +
+           "." + Decimal(a & 0xFF);
+}
+
+// Where a message came from, as the log names it: "LAN 192.168.1.30" or
+// "USB /dev/ttyUSB0".
+std::string SourceText(const MessageSource& source) {
+    if (!source.isSerial) return "LAN " + DottedAddress(source.sender);
+    if (source.port < 0 || static_cast<std::size_t>(source.port) >= serial.ports.size())
+        return "USB";
+    return "USB " + serial.ports[static_cast<std::size_t>(source.port)].ComPortName;
+}
+
+// Where board c is reached.
+std::string BoardPlace(const Board& board) {
+    const int p = board.SerialIndex;
+    if (p < 0) return "LAN " + DottedAddress(board.UdpIP);
+    if (static_cast<std::size_t>(p) >= serial.ports.size()) return "USB";
+    return "USB " + serial.ports[static_cast<std::size_t>(p)].ComPortName;
+}
+
+void LogRefusedVersion(const std::string& identity, const MessageSource& source) {
+    const unsigned version = VersionOf(identity);
+    const std::string named =
+        version > 118 ? VersionText(version) : "unknown (byte " + Decimal(version) + ")";
+    Log("\nBoard #" + identity.substr(2, 1) + " (" + SourceText(source) +
+        "): firmware library version " + named + " is " +
+        (version < lib_ver ? "too old" : "newer than this plugin knows") + "; it needs " +
+        VersionText(lib_ver) + " to " + VersionText(max_lib_ver - 1u) +
+        ". The board is not configured");
+}
+
 // The warning takes the next status line; it is shown once per board index.
-void WarnWrongVersion(int b, unsigned version) {
+void WarnWrongVersion(int b, const std::string& identity, const MessageSource& source) {
     if (AlreadyWarned(b)) return;
+    LogRefusedVersion(identity, source);
+    const unsigned version = VersionOf(identity);
     int n = ++message_line_number;
     std::string line = "   ";
     if (n - 2 >= 0) line += Decimal(n - 2) + ". ";  // a negative number means nothing
@@ -61,10 +105,6 @@ void WarnWrongVersion(int b, unsigned version) {
     line += "(req. min. " + VersionText(lib_ver) + ")";
     SetStatusLine(n, line);
     discovery.wrong_versions.push_back(static_cast<unsigned>(b));
-}
-
-unsigned VersionOf(const std::string& identity) {
-    return static_cast<uint8_t>(identity[1]);
 }
 
 bool IsRefusedVersion(unsigned version) {
@@ -78,11 +118,32 @@ bool IsNumberedIdentity(const std::string& identity) {
     return StartsWith(identity, "A") && std::isdigit(static_cast<unsigned char>(identity[2]));
 }
 
+// Two boards that announce the same number both get its section and both
+// show its outputs: almost surely a board flashed with the wrong number.
+void NoteSameNumber(int b, unsigned number, const MessageSource& source) {
+    for (std::size_t c = 0; c < Boards.size(); ++c) {
+        if (c == static_cast<std::size_t>(b) || Boards[c].OutDevice != number) continue;
+        LogOnce("board number twice " + Decimal(number),
+                "\nTwo boards identified as board #" + Decimal(number) + ": " +
+                    BoardPlace(Boards[c]) + " and " + SourceText(source) +
+                    "; both get its section of data.cfg");
+        return;
+    }
+}
+
 void ConfigureNumberedBoard(int b, unsigned number, const MessageSource& source) {
+    NoteSameNumber(b, number, source);
     auto section = std::find(ArduinoID.begin(), ArduinoID.end(), number);
-    std::string text;
-    if (section != ArduinoID.end()) text = ArduinoConfigFile.at(section - ArduinoID.begin());
-    ReadConfigFile(text, static_cast<std::size_t>(b), number, source);
+    if (section != ArduinoID.end()) {
+        ReadConfigSection(static_cast<std::size_t>(section - ArduinoID.begin()),
+                          static_cast<std::size_t>(b), number, source);
+    } else {
+        LogOnce(std::string(kDataCfgCause) + "no section " + Decimal(number),
+                "\nBoard #" + Decimal(number) + " (" + SourceText(source) + ") identified, but " +
+                    paths.filepath + " has no section *" + Decimal(number) +
+                    ": the board has no inputs and no outputs");
+        ReadConfigFile("", static_cast<std::size_t>(b), number, source);
+    }
     SendConfig(source, static_cast<unsigned>(b));
 }
 
@@ -107,7 +168,7 @@ void HandleIdentification(const std::string& message, MessageSource& source) {
     // Refused before anything else changes, so that repeating the
     // identification changes nothing, whatever other boards did meanwhile.
     if (!selfConfiguring && IsRefusedVersion(VersionOf(identity))) {
-        WarnWrongVersion(b, VersionOf(identity));
+        WarnWrongVersion(b, identity, source);
         return;
     }
     // A source whose index another source's board took (it first sent an
