@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/log.h"
 #include "base/settings.h"
 #include "transport/reply.h"
 #include "transport/udp_socket.h"
@@ -27,8 +28,13 @@ void BindLanSocket() {
     lan.bound.sin_port = htons(static_cast<uint16_t>(settings.UDP_PORT));
     lan.bound.sin_addr.s_addr = htonl(INADDR_ANY);
     lan.discovery = lan.bound;
-    // A failed bind leaves the plugin without LAN reception; nothing to retry.
-    (void)BindUdpSocket(lan.sock, lan.bound);
+    // A failed bind leaves the plugin without LAN reception; nothing to
+    // retry, but the user has to know why no LAN board answers.
+    std::string reason;
+    if (!BindUdpSocket(lan.sock, lan.bound, &reason)) {
+        Log("\nUDP port " + Decimal(settings.UDP_PORT) + " cannot be used: " + reason +
+            "; no LAN board is heard (PORT in config.ini chooses another port)");
+    }
 }
 
 void CloseLanSocket() {

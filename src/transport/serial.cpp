@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/log.h"
+#include "base/log_once.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "transport/reply.h"
@@ -13,6 +14,8 @@ SerialState serial;
 uint8_t recs_usb[kSerialReadSize];
 
 namespace {
+
+constexpr const char* kOpenFailurePrefix = "open_port: Unable to open serial port - ";
 
 bool IsPortOpen(const std::string& path) {
     for (const SerialPort& port : serial.ports) {
@@ -76,8 +79,27 @@ bool IsSerialPortName(const std::string& name) {
     return false;
 }
 
+namespace {
+
+// The line perror would write, then a line of our own that names the
+// device; once per device path until a reset, so that a device the scan
+// meets again does not fill the log.
+void ReportOpenFailure(const std::string& path, const std::string& reason) {
+    if (!FirstTimeFor("serial device " + path)) return;
+    const std::string line = std::string(kOpenFailurePrefix) + ": " + reason;
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    WriteSimulatorLog(line.data(), line.size());
+    Log("\nSerial port " + path + " cannot be opened: " + reason);
+}
+
+}  // namespace
+
 int open_port(const std::string& path) {
-    return OpenSerialDevice(path);
+    std::string reason;
+    const int fd = OpenSerialDevice(path, &reason);
+    if (fd < 0) ReportOpenFailure(path, reason);
+    return fd;
 }
 
 int Send_USB(int fd, const void* buf, std::size_t len) {

@@ -21,9 +21,9 @@ using SerialSettings = termios;
 // False when the list cannot be read.
 bool ListSerialDevices(const std::string& dir, std::vector<std::string>* paths);
 
-// Opens a device for non-blocking reads and writes; -1 after reporting why
-// it cannot be opened.
-int OpenSerialDevice(const std::string& path);
+// Opens a device for non-blocking reads and writes; -1 when it cannot be
+// opened, with the system's reason in *reason.
+int OpenSerialDevice(const std::string& path, std::string* reason);
 
 // Raw 8-bit transfer without flow control at baudrate when it is one of
 // 115200, 57600 and 38400 (any other speed keeps the port's own), unread

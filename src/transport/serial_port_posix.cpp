@@ -3,7 +3,9 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "base/log.h"
+#include <cerrno>
+#include <cstring>
+
 #include "transport/serial.h"
 #include "transport/serial_port.h"
 
@@ -38,10 +40,10 @@ bool ListSerialDevices(const std::string& dir, std::vector<std::string>* paths) 
     return true;
 }
 
-int OpenSerialDevice(const std::string& path) {
+int OpenSerialDevice(const std::string& path, std::string* reason) {
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        LogSystemError("open_port: Unable to open serial port - ");
+        *reason = std::strerror(errno);
         return -1;
     }
     fcntl(fd, F_SETFL, O_NONBLOCK);

@@ -27,18 +27,14 @@ bool IsComPortName(const char* name, int* number) {
     return ReadNumber(std::string(name + 3), *number) && *number > 0;
 }
 
-// The way perror reports, with the system's text for GetLastError().
-void ReportOpenFailure(const char* prefix) {
+// The system's text for GetLastError(), without its line end.
+std::string LastErrorText() {
     char reason[256] = "unknown error";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    GetLastError(), 0, reason, sizeof reason, nullptr);
     std::size_t length = std::strlen(reason);
     while (length > 0 && (reason[length - 1] == '\n' || reason[length - 1] == '\r')) --length;
-    reason[length] = '\0';
-    char line[512];
-    std::snprintf(line, sizeof line, "%s: %s", prefix, reason);
-    std::fprintf(stderr, "%s\n", line);
-    WriteSimulatorLog(line, std::strlen(line));
+    return std::string(reason, length);
 }
 
 }  // namespace
@@ -65,11 +61,11 @@ bool ListSerialDevices(const std::string&, std::vector<std::string>* paths) {
     return true;
 }
 
-int OpenSerialDevice(const std::string& path) {
+int OpenSerialDevice(const std::string& path, std::string* reason) {
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        ReportOpenFailure("open_port: Unable to open serial port - ");
+        *reason = LastErrorText();
         return -1;
     }
     return HandleToLong(handle);

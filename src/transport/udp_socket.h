@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "base/socket_address.h"
 
@@ -19,7 +20,9 @@ int OpenUdpSocket();
 // SO_REUSEADDR (a restarted plugin binds the same port at once) and
 // non-blocking mode (no send or receive ever waits).
 void MakeReusableAndNonBlocking(int sock);
-bool BindUdpSocket(int sock, const sockaddr_in& address);
+// False when the address cannot be bound (the port taken by another
+// program), with the system's reason in *reason.
+bool BindUdpSocket(int sock, const sockaddr_in& address, std::string* reason);
 // One datagram of exactly len bytes; the count sent or -1.
 int SendDatagram(int sock, const void* buf, std::size_t len, const sockaddr_in& to);
 // One waiting datagram, cut to size; its length, or -1 when nothing is

@@ -2,6 +2,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "transport/udp_socket.h"
 
 void StartSocketLibrary() {}
@@ -21,8 +24,10 @@ void MakeReusableAndNonBlocking(int sock) {
     if (flags >= 0) fcntl(sock, F_SETFL, flags | O_NONBLOCK);
 }
 
-bool BindUdpSocket(int sock, const sockaddr_in& address) {
-    return bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+bool BindUdpSocket(int sock, const sockaddr_in& address, std::string* reason) {
+    if (bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
+    *reason = std::strerror(errno);
+    return false;
 }
 
 int SendDatagram(int sock, const void* buf, std::size_t len, const sockaddr_in& to) {

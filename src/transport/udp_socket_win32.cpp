@@ -60,8 +60,17 @@ void MakeReusableAndNonBlocking(int sock) {
              nullptr);
 }
 
-bool BindUdpSocket(int sock, const sockaddr_in& address) {
-    return bind(AsSocket(sock), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+bool BindUdpSocket(int sock, const sockaddr_in& address, std::string* reason) {
+    if (bind(AsSocket(sock), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return true;
+    char text[256] = "unknown error";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   static_cast<DWORD>(WSAGetLastError()), 0, text, sizeof text, nullptr);
+    std::string message = text;
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+        message.pop_back();
+    *reason = message;
+    return false;
 }
 
 int SendDatagram(int sock, const void* buf, std::size_t len, const sockaddr_in& to) {
