@@ -121,6 +121,7 @@ bool IsNumberedIdentity(const std::string& identity) {
 // Two boards that announce the same number both get its section and both
 // show its outputs: almost surely a board flashed with the wrong number.
 void NoteSameNumber(int b, unsigned number, const MessageSource& source) {
+    if (number == 0) return;  // the id of every self-configuring board
     for (std::size_t c = 0; c < Boards.size(); ++c) {
         if (c == static_cast<std::size_t>(b) || Boards[c].OutDevice != number) continue;
         LogOnce("board number twice " + Decimal(number),
