@@ -19,15 +19,8 @@ namespace {
 
 // Lines 4, 5 and 9 are a skipped line and two unresolved names.
 const char* kDataCfg =
-    "*1\n"
-    "[I]\n"
-    "D2 sim/lights/landing_lights_toggle\n"
-    "D3\n"
-    "D4 sim/no/such_command_here\n"
-    "[O]\n"
-    "13L 0 sim/cockpit2/annunciators/master_warning\n"
-    "\n"
-    "14L 0 sim/not/a/dataref\n";
+    "*1\n[I]\nD2 sim/lights/landing_lights_toggle\nD3\nD4 sim/no/such_command_here\n[O]\n"
+    "13L 0 sim/cockpit2/annunciators/master_warning\n\n14L 0 sim/not/a/dataref\n";
 
 std::size_t Count(const std::string& text, const std::string& part) {
     std::size_t count = 0;
