@@ -50,6 +50,9 @@ struct OutputMemory {
     // Still to be sent because the board asked for everything (sendall) and
     // an earlier pass ended before this output.
     bool owed = false;
+
+    // The output test's lit state has been sent for this output.
+    bool testShown = false;
 };
 
 // One section O line of three or more tokens.

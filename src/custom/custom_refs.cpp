@@ -1,6 +1,7 @@
 #include "custom/custom_refs.h"
 
 #include "base/guard.h"
+#include "custom/tool_commands.h"
 
 std::vector<CustomDref> Kestrix_Drefs;
 std::vector<CustomCommand> Kestrix_Commands;
@@ -81,7 +82,8 @@ void CreateCommands() {
 // unregistered the datarefs, so they are registered again, under the same
 // entries (CustomIndices keeps pointing at them). Commands and their handlers
 // are never removed while the module is loaded, so they are created once: a
-// second handler on the same command would run every starter twice.
+// second handler on the same command would run every starter twice. The
+// output test and input monitor follow the four starters.
 void InitiateCustom() {
     if (Kestrix_Drefs.empty()) {
         CreateDrefs();
@@ -89,6 +91,7 @@ void InitiateCustom() {
         for (CustomDref& dref : Kestrix_Drefs) dref.Register();
     }
     if (Kestrix_Commands.empty()) CreateCommands();
+    CreateToolCommands();
 }
 
 void UnregisterCustomDrefs() {

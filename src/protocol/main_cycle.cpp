@@ -10,7 +10,9 @@
 #include "protocol/receive.h"
 #include "protocol/scanning.h"
 #include "simdata/held_inputs.h"
+#include "simdata/input_monitor.h"
 #include "simdata/output_engine.h"
+#include "simdata/output_test.h"
 #include "simdata/ping.h"
 #include "simdata/refused_events.h"
 #include "transport/lan.h"
@@ -66,11 +68,14 @@ void PingTimer() {
 }
 
 void PostReceive() {
+    const double now = XPLMGetElapsedTime();
     PingTimer();
     ServeHeldInputs();
-    ReportRefusedInputEvents(XPLMGetElapsedTime());
+    ReportRefusedInputEvents(now);
+    ReportInputMonitor(now);
     UpdateCustomValues();
     pluginState.frametime = XPLMGetDataf(pluginState.FrameTimeDref);
+    UpdateOutputTest(now);
     SendBoardOutputs();
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "config/board_tables.h"
+#include "simdata/input_monitor.h"
 
 namespace {
 
@@ -82,5 +83,6 @@ float ReadDataref(unsigned board, unsigned input, unsigned element) {
 void WriteDataref(unsigned board, unsigned input, unsigned element, float value) {
     const BoardInput* in = InputAt(board, input);
     if (in == nullptr) return;
+    MonitorNoteWrite(*in, element, value);
     WriteTyped(in->InputDataPointer, in->InputDrefTypes, static_cast<int>(element), value);
 }

@@ -2,6 +2,7 @@
 
 #include "XPLMUtilities.h"
 #include "config/board_tables.h"
+#include "simdata/input_monitor.h"
 #include "simdata/local_directives.h"
 #include "simdata/write_to_xplane.h"
 
@@ -32,6 +33,7 @@ void EndHold(const HeldInput& held) {
     BoardInput* in = InputOf(held);
     if (in == nullptr) return;
     if (in->InputArrayNum == 0) {
+        MonitorNoteCommand(*in, "ended", 1);
         XPLMCommandEnd(static_cast<XPLMCommandRef>(in->InputDataPointer));
     } else if (in->InputArrayNum < 0 && in->InputIncrementDir >= 0) {
         MarkLinkedOutputs(Boards[held.board], *in, "?");

@@ -7,6 +7,7 @@
 #include "simdata/held_inputs.h"
 #include "simdata/input_arithmetic.h"
 #include "simdata/input_event.h"
+#include "simdata/input_monitor.h"
 #include "simdata/local_directives.h"
 #include "simdata/refused_events.h"
 #include "simdata/write_to_xplane.h"
@@ -41,6 +42,7 @@ void OneShot(EventContext& ctx, unsigned i) {
     BoardInput& in = Boards[ctx.b].Inputs[i];
     const int an = in.InputArrayNum;
     if (an < 0) {
+        MonitorNoteDirective(in);
         RunLocalDirective(ctx.b, i, *ctx.source);
         return;
     }
@@ -72,17 +74,20 @@ void PressToHold(EventContext& ctx, unsigned i) {
     HoldInput(ctx.b, i, key);
     BoardInput& in = Boards[ctx.b].Inputs[i];
     if (in.InputArrayNum == 0) {
+        MonitorNoteCommand(in, "begun", 1);
         XPLMCommandBegin(static_cast<XPLMCommandRef>(in.InputDataPointer));
     } else if (in.InputArrayNum > 0) {
         OneShot(ctx, i);
     } else {
         if (in.InputIncrementDir >= 0) MarkLinkedOutputs(Boards[ctx.b], in, "!");
+        MonitorNoteDirective(in);
         RunLocalDirective(ctx.b, i, *ctx.source);
     }
 }
 
 void Act(EventContext& ctx, unsigned i) {
     if (i >= Boards[ctx.b].Inputs.size()) return;
+    MonitorNoteMatch();
     const std::string_view token = ctx.event.token;
     const bool press = token.back() == '+' || token[0] == 'A';
     if (Boards[ctx.b].Inputs[i].Contval >= 0 && press) {
@@ -145,12 +150,15 @@ void HandleInputEvent(const std::string& message, const MessageSource& source, i
     const int c = static_cast<signed char>(message[0]);
     if (ownBoard < 0 || c != ownBoard + 1 || static_cast<std::size_t>(ownBoard) >= Boards.size()) {
         CountRefusedInputEvent();
+        MonitorRefusedEvent();
         return;
     }
     EventContext ctx;
     ctx.b = static_cast<unsigned>(ownBoard);
     ctx.source = &source;
     if (!SplitInputEvent(std::string_view(message).substr(1), &ctx.event)) return;
+    MonitorEventBegin(Boards[ctx.b], ctx.event);
     if (!ctx.event.hasValue) ReleaseHeldInput(ctx.b, ctx.event.token);
     MatchAndAct(ctx);
+    MonitorEventEnd();
 }

@@ -8,6 +8,7 @@
 #include "config/board_tables.h"
 #include "simdata/output_reading.h"
 #include "simdata/output_records.h"
+#include "simdata/output_test.h"
 #include "simdata/seven_segment.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
@@ -96,38 +97,71 @@ bool AppendRecord(const uint8_t* record, std::size_t length) {
     return true;
 }
 
-Step HandleBoardOutput(Board& board, BoardOutput& out) {
-    Prepare(out);
-    Shown shown;
-    if (OutputKind(out) == '\0' || !CurrentText(out, false, &shown) || !IsDue(out, shown)) {
-        return Step::Next;
-    }
+// Puts what the output shows into the board's message: an LED of the LED
+// port into the port's bytes (its record leads the next message), anything
+// else as a record. False when the record does not fit.
+bool Emit(Board& board, const BoardOutput& out, const Shown& shown) {
     if (OutputKind(out) == 'l') {
         const int led = static_cast<signed char>(out.OutDrefs[0][0]);
         SetLedPortLed(board, led, LedLit(shown.text, shown.length, shown.value));
-        board.LedPortSend = true;  // goes out at the start of the next message
-    } else {
-        uint8_t record[kMaxRecordSize];
-        const std::size_t length =
-            OutputRecord(out, shown.text, shown.length, shown.value, pluginState.frametime, record);
-        if (!AppendRecord(record, length)) return Step::Full;
+        board.LedPortSend = true;
+        return true;
     }
-    Remember(out, shown);
+    uint8_t record[kMaxRecordSize];
+    const std::size_t length =
+        OutputRecord(out, shown.text, shown.length, shown.value, pluginState.frametime, record);
+    return AppendRecord(record, length);
+}
+
+Step AfterRecord() {
     return output.oln > kOutputMessageCut ? Step::Cut : Step::Next;
 }
 
-Step HandlePanelOutput(BoardOutput& out) {
+// During the output test: the output shows lit, sent once, whatever its
+// dataref holds; what was last sent of its value (Previous) stays as it is.
+Step HandleTestedBoardOutput(Board& board, BoardOutput& out) {
+    if (out.Memory.testShown) return Step::Next;
+    const Shown lit{"*", 1, 1.0f};
+    if (!Emit(board, out, lit)) return Step::Full;
+    out.Memory.testShown = true;
+    return AfterRecord();
+}
+
+Step HandleBoardOutput(Board& board, BoardOutput& out) {
+    Prepare(out);
+    if (OutputKind(out) == '\0') return Step::Next;
+    if (outputTest.running && LitByOutputTest(out)) return HandleTestedBoardOutput(board, out);
     Shown shown;
-    if (OutputKind(out) == '\0' || !CurrentText(out, true, &shown) || !IsDue(out, shown)) {
-        return Step::Next;
-    }
+    if (!CurrentText(out, false, &shown) || !IsDue(out, shown)) return Step::Next;
+    if (!Emit(board, out, shown)) return Step::Full;
+    Remember(out, shown);
+    return AfterRecord();
+}
+
+// Appends key<text> to the panel's message; false when it would not fit.
+bool AppendPanelText(const BoardOutput& out, const char* shown, std::size_t length) {
     std::string& text = output.panelText;
     const std::string& key = out.OutDrefs[0];
-    if (text.size() + key.size() + shown.length + 2 > kMaxPanelMessage) return Step::Full;
+    if (text.size() + key.size() + length + 2 > kMaxPanelMessage) return false;
     text += key;
     text += '<';
-    text.append(shown.text, shown.length);
+    text.append(shown, length);
     text += '>';
+    return true;
+}
+
+Step HandlePanelOutput(BoardOutput& out) {
+    if (OutputKind(out) == '\0') return Step::Next;
+    if (outputTest.running && LitByOutputTest(out)) {
+        if (out.Memory.testShown) return Step::Next;
+        const PanelTestText lit = PanelTestTextOf(out);
+        if (!AppendPanelText(out, lit.text, lit.length)) return Step::Full;
+        out.Memory.testShown = true;
+        return Step::Next;
+    }
+    Shown shown;
+    if (!CurrentText(out, true, &shown) || !IsDue(out, shown)) return Step::Next;
+    if (!AppendPanelText(out, shown.text, shown.length)) return Step::Full;
     Remember(out, shown);
     return Step::Next;
 }

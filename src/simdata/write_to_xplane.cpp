@@ -4,6 +4,7 @@
 #include "config/board_tables.h"
 #include "simdata/dataref_access.h"
 #include "simdata/input_arithmetic.h"
+#include "simdata/input_monitor.h"
 #include "simdata/value_memory.h"
 
 namespace {
@@ -39,6 +40,7 @@ void WriteToXPlane(unsigned board, unsigned input, int element, unsigned count,
     const BoardInput& in = Boards[board].Inputs[input];
     if (element == 0) {
         XPLMCommandRef command = static_cast<XPLMCommandRef>(in.InputDataPointer);
+        MonitorNoteCommand(in, "once", count);
         for (unsigned k = 0; k < count; ++k) XPLMCommandOnce(command);
         return;
     }
@@ -47,6 +49,7 @@ void WriteToXPlane(unsigned board, unsigned input, int element, unsigned count,
         WriteSentValue(board, input, element, in, event);
     } else if (in.InputIncrementDir == 0) {
         if (kind == 'M') {
+            MonitorNoteSaved(in);
             SaveDataref(board, input, static_cast<unsigned>(element));
         } else if (kind == 'P') {
             RestoreDataref(board, input, static_cast<unsigned>(element));
