@@ -39,6 +39,7 @@ void CheckExtraWords(const ParseContext& parse, const std::vector<std::string>& 
 }
 
 bool CheckSeparators(const ParseContext& parse, const std::string& field) {
+    if (!ParseObserved()) return false;  // the plugin parses without copying the field
     std::string commas = field;
     char separator = 0;
     for (char& c : commas) {

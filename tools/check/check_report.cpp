@@ -137,6 +137,7 @@ std::string PrecisionWords(int precision, int mask) {
     if (precision == 0) return "whole numbers with their point (12.)";
     if (precision == -1) return "whole numbers";
     const long long zeros = -static_cast<long long>(precision) - 1;
+    if (zeros == 1) return "whole numbers, the last digit shown as 0";
     return "whole numbers, the last " + std::to_string(zeros) + " digits shown as 0";
 }
 
