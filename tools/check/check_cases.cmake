@@ -54,6 +54,11 @@ set(unlisted "*1\n[I]\nD2+ sim/lights/beacon_lights_on\nA0 sim/cockpit2/engine/a
 check_case(no_lists.cfg 0 "Names were not checked: no DataRefs.txt or Commands.txt found" "${unlisted}")
 check_case(no_lists_clean.cfg 0 "names not checked\n\n0 problems found" "${unlisted}")
 
+# The plugin's own names are as real as the simulator's.
+set(EXTRA_own_names.cfg --datarefs "${LISTS}/DataRefs.txt" --commands "${LISTS}/Commands.txt")
+check_case(own_names.cfg 0 "every name resolved\n\n0 problems found"
+           "*1\n[I]\nD2+ kestrix/starter_ignition_1\n[O]\n13L 0 kestrix/flaps_in_transition\n")
+
 # Section | line | words of the warning. SEMI stands for ";", which CMake
 # lists cannot hold. Each line is checked in a board of its own, where it
 # must be the one problem, at line 3.
