@@ -278,15 +278,17 @@ void PrintNameSources(const Options& options, int datarefs, int commands) {
     }
     if (!lists.found.empty()) std::cout << " of the simulator in " << lists.found;
     std::cout << "\n";
-    const char* missing = lists.datarefs.empty() && lists.commands.empty() ? "Names"
-                          : lists.datarefs.empty()                         ? "Dataref names"
-                          : lists.commands.empty()                         ? "Command names"
-                                                                           : nullptr;
-    if (missing == nullptr) return;
-    std::cout << missing
-              << " were not checked: no DataRefs.txt or Commands.txt found in the "
-                 "Resources/plugins folder of a simulator above this file; give them with "
-                 "--datarefs and --commands\n";
+    if (!lists.datarefs.empty() && !lists.commands.empty()) return;
+    const bool neither = lists.datarefs.empty() && lists.commands.empty();
+    const std::string missing = neither                  ? "DataRefs.txt or Commands.txt"
+                                : lists.datarefs.empty() ? "DataRefs.txt"
+                                                         : "Commands.txt";
+    std::cout << (neither                  ? "Names"
+                  : lists.datarefs.empty() ? "Dataref names"
+                                           : "Command names")
+              << " were not checked: no " << missing
+              << " found in the Resources/plugins folder of a simulator above this file; give "
+                 "the lists with --datarefs and --commands\n";
 }
 
 }  // namespace
