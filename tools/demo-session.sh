@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# usage: tools/demo-session.sh BUILD_DIR SECONDS
 # The demo itself, run by run-demo.sh inside a loopback-only namespace:
 # three virtual boards (numbered over UDP, numbered over a pseudo-terminal,
 # and a self-configuring panel over UDP) and kestrix-sim running the plugin
@@ -8,8 +9,11 @@
 # simulator; meanwhile the simulator's values (an autopilot altitude among
 # them) go out to the boards' displays and LEDs. What the boards saw is
 # shown at the end, and where the simulator's Log.txt is.
-#   demo-session.sh BUILD_DIR SECONDS
 set -uo pipefail
+if [[ "${1:-}" == --help || "${1:-}" == -h ]]; then
+    sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"
+    exit 0
+fi
 build=$1
 seconds=$2
 top=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
+# usage: tools/loopback-only.sh COMMAND [ARGUMENTS...]
 # Runs a command in a fresh network namespace whose only interface is
 # loopback, so nothing it sends can leave the machine. Where namespaces are
 # not allowed, runs it plainly after a warning.
 set -euo pipefail
+if [[ "${1:-}" == --help || "${1:-}" == -h ]]; then
+    sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"
+    exit 0
+fi
 
 in_namespace() {
     ip link set lo up && exec "$@"

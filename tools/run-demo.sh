@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# usage: tools/run-demo.sh [--help]
 # Builds Kestrix and runs the main job: kestrix-sim loads the built plugin
 # from a demo simulator folder with the example aircraft, and three virtual
 # boards connect to it (numbered over UDP, numbered over a pseudo-terminal,
@@ -6,6 +7,10 @@
 #   BUILD_DIR     build directory (default: build-demo)
 #   DEMO_SECONDS  how long the demo runs (default: 20); Ctrl-C stops it early
 set -euo pipefail
+if [[ "${1:-}" == --help || "${1:-}" == -h ]]; then
+    sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"
+    exit 0
+fi
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build-demo}
 jobs=$(nproc 2>/dev/null || echo 2)

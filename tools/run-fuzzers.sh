@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# usage: tools/run-fuzzers.sh [--help] [fuzzer arguments...]
 # Builds the libFuzzer targets of tests/fuzz with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs each for a fixed time on a copy of its
 # seed corpus (the tree is never written to), inside a loopback-only network
@@ -12,6 +13,10 @@
 #                 a new temporary directory, removed when nothing was found)
 # Further arguments go to every fuzzer, for example -max_len=65536 or -jobs=2.
 set -euo pipefail
+if [[ "${1:-}" == --help || "${1:-}" == -h ]]; then
+    sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"
+    exit 0
+fi
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}

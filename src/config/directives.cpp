@@ -4,6 +4,7 @@
 
 #include "base/log.h"
 #include "base/text.h"
+#include "config/meaning_checks.h"
 #include "config/value_checks.h"
 
 namespace {
@@ -42,6 +43,13 @@ void ReadCommonPin(ParseContext& parse, const std::string& token, unsigned& pin,
     if (ReadPinNumber(parse, token, pin) && IsSetPin(pin))
         CheckPin(parse, parse.current, what, pin);
     Log(logText + Decimal(pin));
+}
+
+// G, L and N read one pin: anything after it is never read.
+void ReadOnePin(ParseContext& parse, const std::vector<std::string>& tokens, unsigned& pin,
+                const char* what, const char* logText) {
+    ReadCommonPin(parse, tokens[1], pin, what, logText);
+    CheckExtraWords(parse, tokens, 2, "the pin");
 }
 
 // An encoder's type (0 to 3) or mode (0 to 3); the board's byte takes 0 for
@@ -114,15 +122,15 @@ void ReadDirective(ParseContext& parse, const std::vector<std::string>& tokens) 
             ReadMatrix(parse, tokens);
             break;
         case 'G':
-            ReadCommonPin(parse, tokens[1], board.StepperCommon, "stepper direction pin",
-                          "\nStepper Direction pin: ");
+            ReadOnePin(parse, tokens, board.StepperCommon, "stepper direction pin",
+                       "\nStepper Direction pin: ");
             break;
         case 'L':
-            ReadCommonPin(parse, tokens[1], board.LEDCommon, "LED port pin", "\nLED Port pin: ");
+            ReadOnePin(parse, tokens, board.LEDCommon, "LED port pin", "\nLED Port pin: ");
             break;
         case 'N':
-            ReadCommonPin(parse, tokens[1], board.SevenSegCommon, "7-segment common pin",
-                          "\n7-segment common pin: ");
+            ReadOnePin(parse, tokens, board.SevenSegCommon, "7-segment common pin",
+                       "\n7-segment common pin: ");
             break;
         case 'T':
             AddGroups(parse, tokens);

@@ -117,26 +117,35 @@ void ResolveLink(const ParseContext& parse, LinkIndex& index, std::size_t i) {
     }
 }
 
-// The first settings byte of an analog channel: 101 for a plain input, 1 for
-// one with "+" or "-", 127 + n for one with "/n".
-void SettleAnalogChannel(const ParseContext& parse, std::size_t i) {
-    Board& board = parse.board();
+// The channel of an analog key ("A3", "A3+", "A3/2") and the number after
+// its "/" (-1 for "+" or "-", 0 for neither). Warns about a channel the
+// board does not have and returns false for it.
+bool AnalogChannelOf(const ParseContext& parse, std::size_t i, unsigned& channel, long long& n) {
+    const Board& board = parse.board();
     std::string s = board.Inputs[i].Datatags.substr(1);
-    long long n = 0;
+    n = 0;
     const std::size_t p = s.find_first_of("+-/");
     if (p != std::string::npos) {
         n = s[p] == '/' ? NumberOrZero<int>(s.substr(p + 1)) : -1;
         s = s.substr(0, p);
     }
-    unsigned channel = 0;
     const bool known = ReadNumber(s, channel);
     const std::size_t at = 3 * static_cast<std::size_t>(channel);
     if (!known || channel >= kAnalogChannels || at >= board.AnalogAdditional.size()) {
         NoteAt(LineOfInput(parse, i), NoteKind::Warning,
                "analog channel \"" + s + "\" is not one of 0 to 15: no channel settings");
-        return;
+        return false;
     }
-    uint8_t& first = board.AnalogAdditional[at];
+    return true;
+}
+
+// The first settings byte of an analog channel: 101 for a plain input, 1 for
+// one with "+" or "-", 127 + n for one with "/n".
+void SettleAnalogChannel(const ParseContext& parse, std::size_t i) {
+    unsigned channel = 0;
+    long long n = 0;
+    if (!AnalogChannelOf(parse, i, channel, n)) return;
+    uint8_t& first = parse.board().AnalogAdditional[3 * static_cast<std::size_t>(channel)];
     if (n == 0) {
         if (first == 0) first = 101;
     } else if (n < 0) {
@@ -156,6 +165,13 @@ void SetInputOptions(ParseContext& parse) {
         ForOneLine(LineOfInput(parse, i), [&] {
             if (board.Inputs[i].InputArrayNum < 0) {
                 ResolveLink(parse, index, i);
+                // A link on an analog key settles no channel byte, but its
+                // channel is still one the board must have.
+                unsigned channel = 0;
+                long long n = 0;
+                if (ParseObserved() && StartsWith(board.Inputs[i].Datatags, "A")) {
+                    AnalogChannelOf(parse, i, channel, n);
+                }
             } else if (StartsWith(board.Inputs[i].Datatags, "A")) {
                 SettleAnalogChannel(parse, i);
             }

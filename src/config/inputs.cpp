@@ -7,6 +7,7 @@
 #include "XPLMUtilities.h"
 #include "base/log.h"
 #include "base/text.h"
+#include "config/meaning_checks.h"
 #include "config/names.h"
 #include "config/value_checks.h"
 
@@ -24,9 +25,9 @@ bool EndsWithOutputKind(const std::string& name) {
 
 // One number of a value field, as the C library's atof reads it.
 // The second reading only tells a report about a part that is no number.
-float ValuePart(const ParseContext& parse, const std::string& part) {
+float ValuePart(const ParseContext& parse, const std::string& part, bool quiet) {
     double check = 0;
-    if (ParseObserved() && !ReadNumber(part, check)) {
+    if (ParseObserved() && !quiet && !ReadNumber(part, check)) {
         Note(parse, NoteKind::Warning, "\"" + part + "\" in the value field is not a number: 0");
     }
     return static_cast<float>(Atof(part));
@@ -34,19 +35,24 @@ float ValuePart(const ParseContext& parse, const std::string& part) {
 
 // Token 2: "v" a fixed value, "a,b,c" a list of values, "s+,lim" or
 // "s-,lo,hi" a step up or down with a limit or a wrap-around range.
-void ReadValueField(const ParseContext& parse, BoardInput& in, const std::string& field) {
+// Returns whether the field's numbers were joined by a character other
+// than a comma (and reported as such).
+bool ReadValueField(const ParseContext& parse, BoardInput& in, const std::string& field) {
     std::vector<std::string> parts = SplitBy(field, ',');
     if (parts.empty()) {
         Note(parse, NoteKind::Warning, "the value field holds no value: 1 is used");
-        return;
+        return false;
     }
+    // Numbers joined by another character are reported as that, once.
+    const bool quiet = CheckSeparators(parse, field);
     std::string first = parts[0];
     const bool step = EndsWith(first, "+") || EndsWith(first, "-");
     if (parts.size() >= 2 && !step) {
-        for (const std::string& part : parts) in.InputDataRange.push_back(ValuePart(parse, part));
+        for (const std::string& part : parts)
+            in.InputDataRange.push_back(ValuePart(parse, part, quiet));
     } else if (parts.size() >= 2) {
-        in.InputDataRange.push_back(ValuePart(parse, parts[1]));
-        if (parts.size() > 2) in.InputDataRange.push_back(ValuePart(parse, parts[2]));
+        in.InputDataRange.push_back(ValuePart(parse, parts[1], quiet));
+        if (parts.size() > 2) in.InputDataRange.push_back(ValuePart(parse, parts[2], quiet));
     }
     if (EndsWith(first, "+")) {
         in.InputIncrementDir = 1;
@@ -55,7 +61,8 @@ void ReadValueField(const ParseContext& parse, BoardInput& in, const std::string
         in.InputIncrementDir = -1;
         first.pop_back();
     }
-    in.InputDefault = ValuePart(parse, first);
+    in.InputDefault = ValuePart(parse, first, quiet);
+    return quiet;
 }
 
 // Tokens 4 to 6 of an analog input: the channel's three settings bytes.
@@ -88,18 +95,24 @@ void ReadDatarefInput(const ParseContext& parse, BoardInput& in, XPLMDataRef dat
                       const std::vector<std::string>& tokens) {
     in.InputDataPointer = dataref;
     in.InputDrefTypes = XPLMGetDataRefTypes(dataref);
+    const bool analog = tokens[0][0] == 'A';
+    bool separatorNoted = false;
     if (tokens.size() >= 3) {
-        ReadValueField(parse, in, tokens[2]);
+        separatorNoted = ReadValueField(parse, in, tokens[2]);
         // Key position 4 ("starting") is held like a starter button.
         if (tokens[1].find("ignition_key") != std::string::npos && in.InputDefault == 4.0f) {
             in.Contval = 1;
         }
         in.InputArrayNum = tokens.size() >= 4 ? Atoi(tokens[3]) : 1;
-        if (tokens[0][0] == 'A') ReadAnalogBytes(parse, tokens[0], tokens);
+        if (analog) ReadAnalogBytes(parse, tokens[0], tokens);
     } else {
         in.InputDefault = 1.0f;
     }
     if (in.InputArrayNum < 1) in.InputArrayNum = 1;
+    if (analog && !separatorNoted) CheckAnalogRange(parse, in.InputDataRange.size());
+    CheckWritable(parse, tokens[0], tokens[1], dataref);
+    CheckExtraWords(parse, tokens, analog ? 7 : 4,
+                    analog ? "the third analog setting" : "the array element");
 }
 
 // The number in a link's name, which becomes one byte of the compact form.
@@ -226,9 +239,11 @@ void ReadInputLine(ParseContext& parse, std::string line) {
     if (tokens[0][0] == 'b') tokens[0][0] = 'B';
     if (command) {
         ReadCommandInput(in, command, name);
+        CheckExtraWords(parse, tokens, 2, "the command's name");
     } else if (dataref) {
         ReadDatarefInput(parse, in, dataref, tokens);
     } else {
+        CheckExtraWords(parse, tokens, 2, "the link's name");
         oneCharLink = ReadLocalLink(parse, in, name);
     }
     in.Data = tokens;

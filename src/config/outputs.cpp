@@ -4,6 +4,7 @@
 
 #include "base/log.h"
 #include "base/text.h"
+#include "config/meaning_checks.h"
 #include "config/value_checks.h"
 
 namespace {
@@ -43,9 +44,9 @@ void AddDefaultTokens(std::vector<std::string>& tokens) {
     }
 }
 
-float RangePoint(const ParseContext& parse, const std::string& part) {
+float RangePoint(const ParseContext& parse, const std::string& part, bool quiet) {
     float value = 0;
-    if (!ReadNumber(part, value)) {
+    if (!ReadNumber(part, value) && !quiet) {
         Note(parse, NoteKind::Warning, "range value \"" + part + "\" is not a number: 0");
     }
     return value;
@@ -56,7 +57,18 @@ float RangePoint(const ParseContext& parse, const std::string& part) {
 void ReadRanges(const ParseContext& parse, BoardOutput& out) {
     const std::vector<std::string>& tokens = out.OutDrefs;
     const char kind = tokens[0].back();
-    if (tokens.size() <= 5 || kind == 'N') return;
+    if (kind == 'N') return;
+    if (tokens.size() == 5) {
+        // Only S, P, L and l have a target range of their own.
+        Note(
+            parse, NoteKind::Warning,
+            "a value range needs a target range after it: the range " + tokens[4] + " is not used");
+        return;
+    }
+    if (tokens.size() <= 5) return;
+    // Numbers joined by another character are reported as that, once (an
+    // LED's target range is a copy of its value range).
+    const bool quiet = CheckSeparators(parse, tokens[4]) || CheckSeparators(parse, tokens[5]);
     std::vector<std::string> a = SplitBy(tokens[4], ',');
     std::vector<std::string> b = SplitBy(tokens[5], ',');
     // Read signed: a negative step count turns the stepper the other way
@@ -64,14 +76,15 @@ void ReadRanges(const ParseContext& parse, BoardOutput& out) {
     long long steps = 0;
     if (tokens.size() >= 7) ReadNumber(tokens[6], steps);
     if (a.size() != b.size() || a.empty()) {
+        if (quiet) return;
         Note(parse, NoteKind::Warning,
              "range " + tokens[4] + " has " + Decimal(a.size()) + " values and " + tokens[5] +
                  " has " + Decimal(b.size()) + ": the ranges are not used");
         return;
     }
     for (std::size_t k = 0; k < a.size(); ++k) {
-        out.OutRange1.push_back(RangePoint(parse, a[k]));
-        float target = RangePoint(parse, b[k]);
+        out.OutRange1.push_back(RangePoint(parse, a[k], quiet));
+        float target = RangePoint(parse, b[k], quiet);
         if (steps != 0) target = target * static_cast<float>(steps) / 360;
         out.OutRange2.push_back(target);
     }
@@ -131,10 +144,13 @@ void ReadOutputLine(ParseContext& parse, const std::string& line) {
     }
     CheckOutputPin(parse, tokens[0], tokens.size() == 2);
     if (tokens.size() == 2) {
+        CheckModeLine(parse, tokens);
         board.OutputModeLed.push_back(tokens);
         parse.modeLineLines.push_back(parse.current);
         return;
     }
+    CheckExtraWords(parse, tokens, 7,
+                    tokens[0].back() == 'N' ? "the display options" : "the steps of a turn");
     BoardOutput out;
     AddDefaultTokens(tokens);
     CheckSevenSegment(parse, tokens);

@@ -76,3 +76,42 @@ TEST_F(ParserTest, NumbersTheBoardCannotUseAreWarnedAboutWithTheirLine) {
         EXPECT_THAT(notes[k].reason, HasSubstr(kExpected[k].second));
     }
 }
+
+// Lines that draw a warning about their meaning are read exactly as they are
+// without an observer: the warnings change nothing the plugin keeps.
+TEST_F(ParserTest, WarningsAboutMeaningChangeNothingTheBoardIsGiven) {
+    const std::string text =
+        "[A]\nG 40 41\n[I]\nD2+ sim/lights/beacon_lights_on 1\n"
+        "A0 sim/cockpit2/engine/actuators/throttle_ratio_all 0;1 1 30 0 100 9\n"
+        "A1 sim/cockpit2/engine/actuators/throttle_ratio_all\nA20 A20>1\n"
+        "D3+ sim/cockpit2/annunciators/master_caution 0 1 x\n[O]\n"
+        "14L sim/cockpit2/annunciators/gear_unsafe\n"
+        "7P 0 sim/cockpit2/switches/panel_brightness_ratio 1 0;1\n"
+        "6 0 sim/cockpit2/radios/actuators/transponder_code 1 0,7777\n"
+        "3G 0 sim/cockpit2/gauges/indicators/compass_heading_deg_mag 1 360 360 400 x\n";
+    const Board quiet = Parse(text, 1, 0);
+    ObserveNotes();
+    const Board& heard = Parse(text, 1, 1);
+    EXPECT_GE(notes.size(), 10u);
+    ASSERT_EQ(heard.Inputs.size(), quiet.Inputs.size());
+    for (std::size_t i = 0; i < quiet.Inputs.size(); ++i) {
+        const BoardInput& a = quiet.Inputs[i];
+        const BoardInput& b = heard.Inputs[i];
+        EXPECT_EQ(a.Data, b.Data);
+        EXPECT_EQ(a.Datatags, b.Datatags);
+        EXPECT_EQ(a.InputDataRange, b.InputDataRange);
+        EXPECT_EQ(a.InputDefault, b.InputDefault);
+        EXPECT_EQ(a.InputArrayNum, b.InputArrayNum);
+        EXPECT_EQ(a.Mode, b.Mode);
+    }
+    ASSERT_EQ(heard.Outputs.size(), quiet.Outputs.size());
+    for (std::size_t j = 0; j < quiet.Outputs.size(); ++j) {
+        EXPECT_EQ(quiet.Outputs[j].OutDrefs, heard.Outputs[j].OutDrefs);
+        EXPECT_EQ(quiet.Outputs[j].OutRange1, heard.Outputs[j].OutRange1);
+        EXPECT_EQ(quiet.Outputs[j].OutRange2, heard.Outputs[j].OutRange2);
+    }
+    EXPECT_EQ(quiet.OutputModeLed, heard.OutputModeLed);
+    EXPECT_EQ(quiet.AnalogAdditional, heard.AnalogAdditional);
+    EXPECT_EQ(quiet.StepperAdditional, heard.StepperAdditional);
+    EXPECT_EQ(quiet.StepperCommon, heard.StepperCommon);
+}

@@ -86,9 +86,31 @@ void Compare(const KeepingReporter& report, const char* what, const char* measur
                 ratio <= target ? "met" : "NOT met");
 }
 
+const char kUsage[] =
+    "usage: kestrix-bench [--benchmark_filter=REGEX] [--log] [Google Benchmark options]\n"
+    "Measures the plugin's work (board texts, input events, the main cycle) on this\n"
+    "machine and compares each cycle with the bare calls beside it. Run it on a\n"
+    "quiet machine.\n"
+    "  --benchmark_filter=REGEX  only the benchmarks whose name matches\n"
+    "  --log                     also show the plugin's log lines\n"
+    "  --help                    this text\n"
+    "Other --benchmark_... options (such as --benchmark_repetitions=5) go to the library.\n";
+
+// Answers --help with the program's own usage rather than the library's.
+bool AsksForHelp(int argc, char** argv) {
+    for (int k = 1; k < argc; ++k) {
+        if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AsksForHelp(argc, argv)) {
+        std::printf("%s", kUsage);
+        return 0;
+    }
     const bool log = TakeLogFlag(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

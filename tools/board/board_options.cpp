@@ -185,6 +185,7 @@ std::string BoardUsage() {
            "                    press D44, release D44, turn E7 +2, analog A2 512, wait 1.5\n"
            "  --seconds S       stop after S seconds (default: run until Ctrl-C)\n"
            "  --label TEXT      prefix log lines with [TEXT]\n"
+           "  --help            this text\n"
            "Input events typed on standard input, in the words of --inputs, follow the\n"
            "script's (standard input is not read by a board running in the background).\n";
 }

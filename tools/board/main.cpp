@@ -129,6 +129,13 @@ void PrintShownOutputs(const vboard::VirtualBoard& board, const std::string& lab
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int k = 1; k < argc; ++k) {
+        const std::string arg = argv[k];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << vboard::BoardUsage();
+            return 0;
+        }
+    }
     vboard::BoardOptions options;
     std::string error;
     if (!vboard::ParseBoardOptions({argv + 1, argv + argc}, &options, &error)) {

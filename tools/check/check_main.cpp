@@ -3,10 +3,10 @@
 //
 //   kestrix-check <data.cfg> [--datarefs FILE] [--commands FILE] [--log]
 //
-// The simulator's names come from the project's copies of DataRefs.txt and
-// Commands.txt, or from the files given (the simulator's own are in its
-// Resources/plugins folder). Exit status: 0 no problems, 1 problems found,
-// 2 the file or a table could not be read.
+// The simulator's names come from the files given, or else from the
+// DataRefs.txt and Commands.txt in Resources/plugins of the simulator the
+// file sits in; names no list could hold are not checked. Exit status:
+// 0 no problems, 1 problems found, 2 the file or a list could not be read.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,28 +27,37 @@
 #include "config/board_tables.h"
 #include "config/load_config.h"
 #include "config/parser.h"
+#include "custom/custom_refs.h"
+#include "name_lists.h"
 #include "simhost.h"
 
 namespace {
 
 struct Options {
     std::string config;
-    std::string datarefs = std::string(KESTRIX_SIM_DATA_DIR) + "/DataRefs.txt";
-    std::string commands = std::string(KESTRIX_SIM_DATA_DIR) + "/Commands.txt";
+    kestrix_check::NameLists lists;
     bool log = false;
+    bool help = false;
 };
 
 const char* kUsage =
     "usage: kestrix-check <data.cfg> [--datarefs FILE] [--commands FILE] [--log]\n"
-    "  --datarefs, --commands  the simulator's DataRefs.txt and Commands.txt\n"
-    "                          (Resources/plugins in the simulator's folder)\n"
-    "  --log                   also show what the plugin writes to its log\n";
+    "Shows how Kestrix reads a data.cfg and every line it skips or cannot resolve.\n"
+    "  --datarefs, --commands  the simulator's DataRefs.txt and Commands.txt; by\n"
+    "                          default those in Resources/plugins of the simulator\n"
+    "                          the file sits in (found by walking up from it)\n"
+    "  --log                   also show what the plugin writes to its log\n"
+    "  --help                  this text\n"
+    "Exit status: 0 no problem, 1 problems found, 2 a file could not be read.\n";
 
 bool ParseOptions(int argc, char** argv, Options& options) {
     for (int k = 1; k < argc; ++k) {
         const std::string arg = argv[k];
         if ((arg == "--datarefs" || arg == "--commands") && k + 1 < argc) {
-            (arg == "--datarefs" ? options.datarefs : options.commands) = argv[++k];
+            (arg == "--datarefs" ? options.lists.datarefs : options.lists.commands) = argv[++k];
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return true;
         } else if (arg == "--log") {
             options.log = true;
         } else if (!arg.empty() && arg[0] != '-' && options.config.empty()) {
@@ -202,7 +212,7 @@ bool IsEmpty(const Board& board) {
 }
 
 int CheckSection(std::size_t k, const SectionLines& section, const std::vector<std::string>& file,
-                 bool keepLog) {
+                 bool keepLog, const std::set<std::string>& unchecked) {
     std::vector<kestrix_check::FileNote> notes;
     const bool usable = NoteSectionLines(k, section, file, notes);
     SetParseObserver([&](const ParseNote& note) {
@@ -221,17 +231,64 @@ int CheckSection(std::size_t k, const SectionLines& section, const std::vector<s
     }
     std::cout << "\nBoard " << kestrix_check::Printable(FileText(file, section.header)) << " (line "
               << section.header << ")\n";
-    kestrix_check::PrintBoard(std::cout, Boards[k], ArduinoID[k]);
+    kestrix_check::PrintBoard(std::cout, Boards[k], ArduinoID[k], unchecked);
     int problems = 0;
     for (const kestrix_check::FileNote& note : notes)
         problems += kestrix_check::IsProblem(note.note) ? 1 : 0;
     if (notes.empty()) {
-        std::cout << "  no line skipped, every name resolved\n";
+        std::cout << "  no line skipped, "
+                  << (unchecked.empty() ? "every name resolved" : "names not checked") << "\n";
     } else {
         std::cout << "  lines to look at:\n";
         kestrix_check::PrintNotes(std::cout, notes);
     }
     return problems;
+}
+
+// Loads the lists found or given; false (after saying why) when one given
+// or found cannot be read.
+bool LoadNameLists(const kestrix_check::NameLists& lists, int& datarefs, int& commands) {
+    for (const std::string& table : {lists.datarefs, lists.commands}) {
+        if (table.empty()) continue;
+        const std::string reason = Unreadable(table);
+        if (reason.empty()) continue;
+        std::cerr << "kestrix-check: cannot read " << table << ": " << reason << "\n";
+        return false;
+    }
+    datarefs = lists.datarefs.empty() ? 0 : simhost::LoadDataRefTable(lists.datarefs);
+    commands = lists.commands.empty() ? 0 : simhost::LoadCommandTable(lists.commands);
+    if (datarefs < 0 || commands < 0) {
+        std::cerr << "kestrix-check: cannot read "
+                  << (datarefs < 0 ? lists.datarefs : lists.commands) << "\n";
+        return false;
+    }
+    return true;
+}
+
+// What the names are checked against, and which are not checked at all.
+void PrintNameSources(const Options& options, int datarefs, int commands) {
+    const kestrix_check::NameLists& lists = options.lists;
+    std::cout << "Checking " << options.config;
+    if (!lists.datarefs.empty() && !lists.commands.empty()) {
+        std::cout << " against " << datarefs << " datarefs and " << commands << " commands";
+    } else if (!lists.datarefs.empty()) {
+        std::cout << " against " << datarefs << " datarefs";
+    } else if (!lists.commands.empty()) {
+        std::cout << " against " << commands << " commands";
+    }
+    if (!lists.found.empty()) std::cout << " of the simulator in " << lists.found;
+    std::cout << "\n";
+    if (!lists.datarefs.empty() && !lists.commands.empty()) return;
+    const bool neither = lists.datarefs.empty() && lists.commands.empty();
+    const std::string missing = neither                  ? "DataRefs.txt or Commands.txt"
+                                : lists.datarefs.empty() ? "DataRefs.txt"
+                                                         : "Commands.txt";
+    std::cout << (neither                  ? "Names"
+                  : lists.datarefs.empty() ? "Dataref names"
+                                           : "Command names")
+              << " were not checked: no " << missing
+              << " found in the Resources/plugins folder of a simulator above this file; give "
+                 "the lists with --datarefs and --commands\n";
 }
 
 }  // namespace
@@ -242,26 +299,24 @@ int main(int argc, char** argv) {
         std::cerr << kUsage;
         return 2;
     }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
     std::string text, reason;
     if (!ReadWholeFile(options.config, text, reason)) {
         std::cerr << "kestrix-check: cannot read " << options.config << ": " << reason << "\n";
         return 2;
     }
-    for (const std::string& table : {options.datarefs, options.commands}) {
-        reason = Unreadable(table);
-        if (reason.empty()) continue;
-        std::cerr << "kestrix-check: cannot read " << table << ": " << reason << "\n";
-        return 2;
+    kestrix_check::FindSimulatorLists(options.config, options.lists);
+    int datarefs = 0, commands = 0;
+    if (!LoadNameLists(options.lists, datarefs, commands)) return 2;
+    {
+        // The plugin's own datarefs and commands are names as real as the simulator's.
+        QuietLog quiet(options.log);
+        InitiateCustom();
     }
-    const int datarefs = simhost::LoadDataRefTable(options.datarefs);
-    const int commands = simhost::LoadCommandTable(options.commands);
-    if (datarefs < 0 || commands < 0) {
-        std::cerr << "kestrix-check: cannot read "
-                  << (datarefs < 0 ? options.datarefs : options.commands) << "\n";
-        return 2;
-    }
-    std::cout << "Checking " << options.config << " against " << datarefs << " datarefs and "
-              << commands << " commands\n";
+    PrintNameSources(options, datarefs, commands);
 
     std::vector<SectionLines> sections;
     {
@@ -269,6 +324,8 @@ int main(int argc, char** argv) {
         std::istringstream in(text);
         CutConfigSections(in, &sections);
     }
+    const std::set<std::string> unchecked = kestrix_check::AddUncheckedNames(
+        ArduinoConfigFile, !options.lists.datarefs.empty(), !options.lists.commands.empty());
     const std::vector<std::string> lines = FileLines(text);
     int problems = 0;
     std::vector<kestrix_check::FileNote> fileNotes;
@@ -284,7 +341,7 @@ int main(int argc, char** argv) {
         problems = 1;
     }
     for (std::size_t k = 0; k < sections.size(); ++k) {
-        problems += CheckSection(k, sections[k], lines, options.log);
+        problems += CheckSection(k, sections[k], lines, options.log, unchecked);
     }
     std::cout << "\n" << problems << (problems == 1 ? " problem" : " problems") << " found\n";
     return problems > 0 ? 1 : 0;

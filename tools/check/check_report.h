@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,9 @@ bool IsProblem(const ParseNote& note);
 // The line in data.cfg of line n (1-based) of a section's text.
 std::size_t FileLine(const SectionLines& section, std::size_t n);
 
-void PrintBoard(std::ostream& out, const Board& board, unsigned id);
+// Names in `unchecked` are shown as such: no list could tell what they are.
+void PrintBoard(std::ostream& out, const Board& board, unsigned id,
+                const std::set<std::string>& unchecked);
 void PrintNotes(std::ostream& out, std::vector<FileNote> notes);
 
 }  // namespace kestrix_check

@@ -1,8 +1,13 @@
-# Runs kestrix-check on FILE (cmake -DTOOL=... -DFILE=... [-DCLEAN=ON] -P).
+# Runs kestrix-check on FILE (cmake -DTOOL=... -DFILE=... [-DLISTS=DIR]
+# [-DCLEAN=ON] -P), with the DataRefs.txt and Commands.txt in LISTS.
 # With CLEAN the file must give no problem. Otherwise every line that follows
 # a comment "# mistake (how): ..." must be reported with its line number and
 # that "how", and the number of problems must equal the number of mistakes.
-execute_process(COMMAND "${TOOL}" "${FILE}" RESULT_VARIABLE rc OUTPUT_VARIABLE out
+set(lists "")
+if(LISTS)
+  set(lists --datarefs "${LISTS}/DataRefs.txt" --commands "${LISTS}/Commands.txt")
+endif()
+execute_process(COMMAND "${TOOL}" "${FILE}" ${lists} RESULT_VARIABLE rc OUTPUT_VARIABLE out
                 ERROR_VARIABLE err)
 message("${out}${err}")
 
