@@ -5,6 +5,7 @@
 #include "base/plugin_state.h"
 #include "base/settings.h"
 #include "config/board_tables.h"
+#include "input_commands.h"
 #include "peers.h"
 #include "transport/serial.h"
 #include "ui/status_window.h"
@@ -16,7 +17,8 @@ namespace {
 
 const char* kDataCfg =
     "*1\n[O]\n13L 0 sim/cockpit2/annunciators/master_warning\n"
-    "*2\n[O]\n30L 0 sim/cockpit2/annunciators/master_caution\n";
+    "*2\n[I]\nD25+ sim/starters/engage_starter_1\n"
+    "[O]\n30L 0 sim/cockpit2/annunciators/master_caution\n";
 
 int Occurrences(const std::string& text, const std::string& part) {
     int count = 0;
@@ -48,13 +50,20 @@ TEST_F(ReconnectTest, AnUnpluggedSerialBoardIsClosedShownDisconnectedAndFoundWhe
     const int b = usb->boardIndex();
     const int line = Boards.at(b).StatusLineNumber;
     const std::string name = std::to_string(line) + ". USB Kestrix Board #2";
+    vboard::InputCommand press;
+    std::string error;
+    ASSERT_EQ(vboard::ParseInputLine("press D25", &press, &error), vboard::LineResult::Command);
+    usb->SendInput(press);
+    ASSERT_TRUE(FramesUntil([] { return simhost::Counts("sim/starters/engage_starter_1").held; }));
 
-    // Unplugged: the device is gone and the port is closed within a frame.
+    // Unplugged with the starter held: the port is closed within a frame,
+    // and the starter is let go.
     usb.reset();
     boards = {lanBoard.get()};
     ASSERT_TRUE(FramesUntil([&] { return serial.ports.empty(); }, 2));
     EXPECT_EQ(StatusLine(line), name + " - disconnected");
     EXPECT_FALSE(Boards.at(b).AllowOutput);
+    EXPECT_FALSE(simhost::Counts("sim/starters/engage_starter_1").held);
 
     // The other board goes on.
     simhost::SetValue("sim/cockpit2/annunciators/master_warning", 1);
