@@ -80,7 +80,7 @@ void ProbeRescannedPorts() {
         SerialPort& port = serial.ports[p];
         if (port.lost || port.probesLeft < 0 || port.SerialIndices >= 0) continue;
         if (port.probesLeft == 0) {
-            CloseSerialPortAt(p);
+            if (!settings.USB_FIX) CloseSerialPortAt(p);  // USB_FIX keeps every port open
             continue;
         }
         const bool first = port.probesLeft == kProbesPerNewPort;
