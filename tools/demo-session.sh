@@ -7,8 +7,13 @@
 # flip switches, turn encoders and move levers (examples/demo/*-inputs.txt),
 # and kestrix-sim prints every dataref write and command that reaches the
 # simulator; meanwhile the simulator's values (an autopilot altitude among
-# them) go out to the boards' displays and LEDs. What the boards saw is
-# shown at the end, and where the simulator's Log.txt is.
+# them) go out to the boards' displays and LEDs. Halfway through, the USB
+# board is unplugged (it quits, and its pseudo-terminal goes away) and a
+# little later plugged back in on a new one: the plugin shows it
+# disconnected, finds it again by itself and configures it, without a
+# Reconnect. What the boards saw is shown at the end, and where the
+# simulator's Log.txt is.
+#   demo-session.sh BUILD_DIR SECONDS
 set -uo pipefail
 if [[ "${1:-}" == --help || "${1:-}" == -h ]]; then
     sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"
@@ -39,9 +44,20 @@ board_seconds=$((seconds + 3))
     --inputs "$top/examples/demo/lan-board-inputs.txt" \
     --seconds "$board_seconds" </dev/null >"$work/lan-board.log" 2>&1 &
 pids+=($!)
+# The USB board is unplugged after unplug_at seconds and plugged back in,
+# as a new device, at replug_at.
+unplug_at=$((seconds * 2 / 5))
+replug_at=$((unplug_at + 2))
 "$bin/kestrix-board" --serial "$serial_dir" --name tty.usbmodem2101 --number 2 \
     --inputs "$top/examples/demo/usb-board-inputs.txt" \
-    --label "USB board #2" --seconds "$board_seconds" </dev/null >"$work/usb-board.log" 2>&1 &
+    --label "USB board #2" --seconds "$unplug_at" </dev/null >"$work/usb-board.log" 2>&1 &
+pids+=($!)
+(
+    sleep "$replug_at"
+    exec "$bin/kestrix-board" --serial "$serial_dir" --name tty.usbmodem2103 --number 2 \
+        --inputs "$top/examples/demo/usb-board-inputs.txt" --label "USB board #2, plugged back in" \
+        --seconds "$((board_seconds - replug_at))" </dev/null >"$work/usb-board-again.log" 2>&1
+) &
 pids+=($!)
 "$bin/kestrix-board" --udp 127.0.0.3 --panel "$top/tools/board/panel-example.cfg" \
     --label "Lumora Panel" --seconds "$board_seconds" </dev/null >"$work/panel.log" 2>&1 &
@@ -67,11 +83,14 @@ status=$?
 
 for pid in "${pids[@]}"; do kill -INT "$pid" 2>/dev/null; done
 wait 2>/dev/null
-for log in lan-board usb-board panel; do
+for log in lan-board usb-board usb-board-again panel; do
     echo
     echo "== what the virtual board saw: $log =="
-    cat "$work/$log.log"
+    cat "$work/$log.log" 2>/dev/null
 done
+echo
+echo "== the USB board unplugged at ${unplug_at} s and plugged back in at ${replug_at} s =="
+grep -E "lost \(|disconnected|back on" "$root/Log.txt" 2>/dev/null
 echo
 echo "== the simulator's log =="
 if [ -f "$root/Log.txt" ]; then

@@ -39,7 +39,11 @@ bool BuildBoardRows(std::size_t b, unsigned id) {
 
 void RenumberBoardsAfterPort(int closedIndex) {
     for (Board& board : Boards) {
-        if (board.SerialIndex > closedIndex) --board.SerialIndex;
+        if (board.SerialIndex == closedIndex) {
+            board.SerialIndex = kNoSerialPort;
+        } else if (board.SerialIndex > closedIndex && board.SerialIndex != kNoSerialPort) {
+            --board.SerialIndex;
+        }
     }
 }
 

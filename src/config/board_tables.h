@@ -133,8 +133,13 @@ extern std::string defaultval;
 // Throws for an index beyond the next one, which no caller may pass.
 bool BuildBoardRows(std::size_t b, unsigned id);
 
-// A serial port before them closed: the boards on later ports move down with
-// their ports; LAN boards (negative) stay as they are.
+// SerialIndex of a USB board whose port was closed under it (its device went
+// away): no port, and still no LAN board. Sends to it find no port.
+inline constexpr int kNoSerialPort = 0x7fffffff;
+
+// A serial port closed: the boards on later ports move down with their
+// ports, a board on the closed port itself is left with kNoSerialPort; LAN
+// boards (negative) stay as they are.
 void RenumberBoardsAfterPort(int closedIndex);
 
 // Empties every table of this file (the reset).

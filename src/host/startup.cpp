@@ -16,6 +16,7 @@
 #include "host/host_state.h"
 #include "host/lifecycle.h"
 #include "protocol/protocol_state.h"
+#include "protocol/reconnect.h"
 #include "transport/interfaces.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
@@ -125,6 +126,8 @@ void InitializePlugin() {
     XPSetWidgetDescriptor(window.DetectedPortsWidget[0], lan.My_IP_str.c_str());
     OpenSerialPorts();
     cycleState.send_usb_request = true;
+    // Boards are watched afresh from this start, on this start's clock.
+    ForgetBoardWatch();
     Log("\nKestrix Plugin initialized");
     LoadConfig();
 }

@@ -116,6 +116,10 @@ void SendOneShotRequests() {
     cycleState.send_usb_request = false;
 }
 
+int CallHost(int host) {
+    return AimAtHost(host) ? SendDiscoveryRequest() : -1;
+}
+
 int ConnectionExists(MessageSource& source, bool create) {
     return source.isSerial ? SerialConnection(source, create) : LanConnection(source, create);
 }

@@ -9,6 +9,9 @@ void DiscoverySweepStep();
 // The discovery request to every serial port without a board and to every
 // LAN host remembered from before the reset.
 void SendOneShotRequests();
+// The discovery request to host h of the prefix; the count sent, or -1 when
+// the prefix gives no address.
+int CallHost(int host);
 
 // Board index of the source, or -1. With create, a source not yet registered
 // gets the next board index; when that registration closes the unused

@@ -16,6 +16,7 @@
 #include "config/status_line.h"
 #include "protocol/discovery.h"
 #include "protocol/protocol_state.h"
+#include "protocol/reconnect.h"
 #include "protocol/upload.h"
 #include "simdata/mode_message.h"
 #include "transport/lan.h"
@@ -175,10 +176,16 @@ void HandleIdentification(const std::string& message, MessageSource& source) {
     // A source whose index another source's board took (it first sent an
     // identification that configured nothing) gets a board of its own.
     if (hasRows && !owned) b = ReassignSourceIndex(source);
+    const unsigned id = selfConfiguring ? 0 : static_cast<unsigned>(identity[2] - '0');
+    // A board plugged back in, on whatever port, is the board it was.
+    if (!hasRows) {
+        const int back = AdoptDisconnectedSerialBoard(source, id);
+        if (back >= 0) b = back;
+    }
     if (selfConfiguring) {
         ConfigureSelfConfiguringBoard(identity, b, source);
     } else {
-        ConfigureNumberedBoard(b, static_cast<unsigned>(identity[2] - '0'), source);
+        ConfigureNumberedBoard(b, id, source);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "custom/custom_values.h"
 #include "protocol/protocol_state.h"
 #include "protocol/receive.h"
+#include "protocol/reconnect.h"
 #include "protocol/scanning.h"
 #include "simdata/held_inputs.h"
 #include "simdata/input_monitor.h"
@@ -28,6 +29,7 @@ bool LanTurn() {
     sockaddr_in sender{};
     const ssize_t got = ReceiveLanDatagram(&sender);
     if (got < 0) return false;
+    NoteLanDatagram(sender, got > 0 && recs[0] == '|', XPLMGetElapsedTime());
     HandleLanDatagram(recs, static_cast<std::size_t>(got), sender);
     return true;
 }
@@ -81,7 +83,9 @@ void PostReceive() {
 
 void RunCycle() {
     if (pluginState.PluginPaused) return;
-    if (settings.ScanTimeout > 0) ScanningStep();
+    const bool scanning = settings.ScanTimeout > 0;
+    if (scanning) ScanningStep();
+    KeepLookingForBoards(scanning, XPLMGetElapsedTime());
     ReceiveLoop();
     PostReceive();
 }

@@ -72,6 +72,14 @@ void ReleaseHeldInput(unsigned b, std::string_view token) {
     }
 }
 
+void ReleaseHeldInputsOf(unsigned b) {
+    for (std::size_t k = heldInputs.size(); k-- > 0;) {
+        if (heldInputs[k].board != b) continue;
+        EndHold(heldInputs[k]);
+        heldInputs.erase(heldInputs.begin() + static_cast<std::ptrdiff_t>(k));
+    }
+}
+
 void ServeHeldInputs() {
     for (std::size_t k = 0; k < heldInputs.size(); ++k) {
         HeldInput& held = heldInputs[k];

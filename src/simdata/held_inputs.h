@@ -25,6 +25,10 @@ void HoldInput(unsigned b, unsigned i, std::string_view releaseKey);
 // A one-token message of board b: releases the first held input it matches.
 void ReleaseHeldInput(unsigned b, std::string_view token);
 
+// Board b has gone away: every input it holds is let go, as if released,
+// so that no command stays begun and no value keeps repeating.
+void ReleaseHeldInputsOf(unsigned b);
+
 // The repeat step, once per cycle after the cycle's messages.
 void ServeHeldInputs();
 

@@ -24,7 +24,7 @@ bool IsPortOpen(const std::string& path) {
     return false;
 }
 
-void OpenScannedPort(const std::string& path) {
+void OpenScannedPort(const std::string& path, int probes) {
     if (IsPortOpen(path)) return;  // never open a port twice
     Log("\nFound serial port: " + path);
     int fd = open_port(path);
@@ -33,6 +33,7 @@ void OpenScannedPort(const std::string& path) {
     SerialPort port;
     port.comport = fd;
     port.ComPortName = path;
+    port.probesLeft = probes;
     ConfigureSerialDevice(port.comport, port.options, settings.Baudrate);
     serial.ports.push_back(std::move(port));
     ++serial.max_cycles;
@@ -46,6 +47,26 @@ void ClosePortDescriptor(SerialPort& port) {
     if (port.comport < 0) return;
     FlushAndCloseSerialDevice(port.comport);
     port.comport = -1;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& text) {
+    for (const std::string& entry : list) {
+        if (entry == text) return true;
+    }
+    return false;
+}
+
+void Forget(std::vector<std::string>& list, const std::string& text) {
+    for (std::size_t i = list.size(); i-- > 0;) {
+        if (list[i] == text) list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+}
+
+int PortOfDescriptor(int fd) {
+    for (std::size_t p = 0; p < serial.ports.size(); ++p) {
+        if (serial.ports[p].comport == fd) return static_cast<int>(p);
+    }
+    return -1;
 }
 
 bool IsPortInUse(const SerialPort& port) {
@@ -104,6 +125,10 @@ int open_port(const std::string& path) {
 
 int Send_USB(int fd, const void* buf, std::size_t len) {
     bytes_sent = WriteSerialDevice(fd, buf, len);
+    if (bytes_sent < 0 && fd >= 0 && SerialFailureMeansGone()) {
+        const int p = PortOfDescriptor(fd);
+        if (p >= 0) LoseSerialPort(static_cast<std::size_t>(p), "write failed");
+    }
     return bytes_sent;
 }
 
@@ -113,15 +138,60 @@ int ScanSerialPorts() {
     int opened = 0;
     for (const std::string& path : paths) {
         std::size_t before = serial.ports.size();
-        OpenScannedPort(path);
+        OpenScannedPort(path, -1);
         if (serial.ports.size() > before) ++opened;
     }
+    serial.knownPaths = std::move(paths);
     return opened;
+}
+
+bool RescanSerialPorts(int probes) {
+    std::vector<std::string> paths;
+    if (!ListSerialDevices(serial.deviceDir, &paths)) return false;
+    for (std::size_t p = 0; p < serial.ports.size(); ++p) {
+        if (!Contains(paths, serial.ports[p].ComPortName)) LoseSerialPort(p, "device removed");
+    }
+    for (const std::string& path : paths) {
+        if (!Contains(serial.knownPaths, path)) OpenScannedPort(path, probes);
+    }
+    serial.knownPaths = std::move(paths);
+    return true;
 }
 
 std::size_t ReadSerialPort(int p) {
     if (p < 0 || static_cast<std::size_t>(p) >= serial.ports.size()) return 0;
-    return ReadWaitingBytes(serial.ports[p].comport, recs_usb, sizeof recs_usb);
+    SerialPort& port = serial.ports[p];
+    if (port.comport < 0) return 0;
+    const long got = ReadWaitingBytes(port.comport, recs_usb, sizeof recs_usb);
+    if (got < 0) {
+        LoseSerialPort(static_cast<std::size_t>(p), "read failed");
+        return 0;
+    }
+    return static_cast<std::size_t>(got);
+}
+
+void LoseSerialPort(std::size_t p, const char* why) {
+    if (p >= serial.ports.size()) return;
+    SerialPort& port = serial.ports[p];
+    if (port.lost || port.comport < 0) return;
+    Log("\nSerial port " + port.ComPortName + " lost (" + why + "), closed");
+    ClosePortDescriptor(port);
+    port.lost = true;
+    // The next rescan opens the path again if a device is there by then.
+    Forget(serial.knownPaths, port.ComPortName);
+}
+
+void CloseSerialPortAt(std::size_t p) {
+    if (p >= serial.ports.size()) return;
+    SerialPort& port = serial.ports[p];
+    if (serial.onPortClosed) serial.onPortClosed(static_cast<int>(p));
+    // A port a disable or a lost device has closed already is only removed.
+    if (port.comport >= 0) Log("\nClosing " + port.ComPortName);
+    ClosePortDescriptor(port);
+    serial.ports.erase(serial.ports.begin() + static_cast<std::ptrdiff_t>(p));
+    --serial.max_cycles;
+    --serial.cycle;
+    serial.SerialCurrent = 0;
 }
 
 void ClearUSB() {
@@ -137,14 +207,7 @@ void ClearUSB() {
             ++i;
             continue;
         }
-        if (serial.onPortClosed) serial.onPortClosed(static_cast<int>(i));
-        // A port a disable has closed already is only removed.
-        if (port.comport >= 0) Log("\nClosing " + port.ComPortName);
-        ClosePortDescriptor(port);
-        serial.ports.erase(serial.ports.begin() + static_cast<std::ptrdiff_t>(i));
-        --serial.max_cycles;
-        --serial.cycle;
-        serial.SerialCurrent = 0;
+        CloseSerialPortAt(i);
     }
 }
 

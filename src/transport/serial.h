@@ -16,6 +16,12 @@ struct SerialPort {
     SerialSettings options{};  // settings applied to the port
     int SerialIndices = -1;    // board index bound to the port, -1 while none
     std::string SerialBuffer;  // bytes received and not yet framed
+    // The device went away under the open port: its descriptor is closed
+    // and the entry waits to be removed between two receive loops.
+    bool lost = false;
+    // Discovery requests still due to a port opened by a rescan after the
+    // start; -1 for a port the startup scan opened.
+    int probesLeft = -1;
 };
 
 // "/dev/", or the directory named by KESTRIX_SERIAL_DIR: developers point the
@@ -39,6 +45,10 @@ struct SerialState {
     PortClosedListener onPortClosed = nullptr;  // installed by the host
     std::string deviceDir =
         DefaultSerialDeviceDir();  // where the port scan looks, with a trailing slash
+    // The devices the latest scan listed: a rescan opens only those that
+    // appeared since, so a device no board answered on is not opened again
+    // until it is plugged in anew.
+    std::vector<std::string> knownPaths;
 };
 
 extern SerialState serial;
@@ -52,6 +62,11 @@ int Send_USB(int fd, const void* buf, std::size_t len);
 // Scans deviceDir and opens every matching port not open yet; returns the
 // number opened, or -1 when the directory cannot be read.
 int ScanSerialPorts();
+// The rescan while the plugin runs: every port whose device has left the
+// folder is lost, and every device that appeared since the last scan is
+// opened, given probes discovery requests to come. False when the folder
+// cannot be read.
+bool RescanSerialPorts(int probes);
 // Whether a directory entry's name looks like a USB serial device.
 bool IsSerialPortName(const std::string& name);
 
@@ -59,6 +74,14 @@ bool IsSerialPortName(const std::string& name);
 // received, at most kSerialReadSize bytes, into recs_usb. Returns the number
 // of bytes read, 0 when nothing is waiting (or p is no open port).
 std::size_t ReadSerialPort(int p);
+
+// The device behind port p has gone: closes its descriptor at once, says so
+// once, and marks the entry lost. Its path may be opened again by a rescan.
+void LoseSerialPort(std::size_t p, const char* why);
+
+// Closes port p and removes it from the list, shortening the rotation and
+// telling onPortClosed its index. Not while a receive loop holds an index.
+void CloseSerialPortAt(std::size_t p);
 
 // Closes every port not in use (unless USB_FIX), shortening the rotation and
 // telling onPortClosed each closed port's index.

@@ -33,8 +33,14 @@ void ConfigureSerialDevice(int port, SerialSettings& settings, unsigned baudrate
 // One write of len bytes; the count written or -1.
 int WriteSerialDevice(int port, const void* buf, std::size_t len);
 
-// Reads at most size bytes if the driver holds any; 0 when nothing waits.
-std::size_t ReadWaitingBytes(int port, void* buf, std::size_t size);
+// Whether the call that just failed on a port failed because its device has
+// gone away (unplugged, or the far end of a pseudo-terminal closed), rather
+// than for the moment (a full output buffer).
+bool SerialFailureMeansGone();
+
+// Reads at most size bytes if the driver holds any; 0 when nothing waits,
+// -1 when the device has gone away.
+long ReadWaitingBytes(int port, void* buf, std::size_t size);
 
 // Discards what the port has received and not yet read.
 void FlushSerialInput(int port);

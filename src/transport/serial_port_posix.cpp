@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -78,11 +79,21 @@ int WriteSerialDevice(int fd, const void* buf, std::size_t len) {
     return static_cast<int>(write(fd, buf, len));
 }
 
-std::size_t ReadWaitingBytes(int fd, void* buf, std::size_t size) {
+bool SerialFailureMeansGone() {
+    return errno == EIO || errno == ENXIO || errno == ENODEV;
+}
+
+// A terminal whose device has gone is hung up: the driver refuses the
+// FIONREAD query with EIO (ENXIO on macOS), and a read that was told of
+// waiting bytes finds the end of the file instead.
+long ReadWaitingBytes(int fd, void* buf, std::size_t size) {
     int waiting = 0;
-    if (ioctl(fd, FIONREAD, &waiting) < 0 || waiting <= 0) return 0;
+    if (ioctl(fd, FIONREAD, &waiting) < 0) return SerialFailureMeansGone() ? -1 : 0;
+    if (waiting <= 0) return 0;
     ssize_t got = read(fd, buf, size);
-    return got > 0 ? static_cast<std::size_t>(got) : 0;
+    if (got == 0) return -1;
+    if (got < 0) return SerialFailureMeansGone() ? -1 : 0;
+    return static_cast<long>(got);
 }
 
 void FlushSerialInput(int fd) {

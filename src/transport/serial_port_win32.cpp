@@ -113,15 +113,33 @@ int WriteSerialDevice(int port, const void* buf, std::size_t len) {
     return static_cast<int>(written);
 }
 
-std::size_t ReadWaitingBytes(int port, void* buf, std::size_t size) {
+// A COM port whose adapter was unplugged fails every call on its handle,
+// with one of these.
+bool SerialFailureMeansGone() {
+    switch (GetLastError()) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_BAD_COMMAND:
+        case ERROR_DEVICE_REMOVED:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_GEN_FAILURE:
+        case ERROR_INVALID_HANDLE:
+        case ERROR_FILE_NOT_FOUND:
+            return true;
+        default:
+            return false;
+    }
+}
+
+long ReadWaitingBytes(int port, void* buf, std::size_t size) {
     HANDLE handle = AsHandle(port);
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(handle, &errors, &status) || status.cbInQue == 0) return 0;
+    if (!ClearCommError(handle, &errors, &status)) return SerialFailureMeansGone() ? -1 : 0;
+    if (status.cbInQue == 0) return 0;
     DWORD got = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, status.cbInQue));
-    if (!ReadFile(handle, buf, wanted, &got, nullptr)) return 0;
-    return got;
+    if (!ReadFile(handle, buf, wanted, &got, nullptr)) return SerialFailureMeansGone() ? -1 : 0;
+    return static_cast<long>(got);
 }
 
 void FlushSerialInput(int port) {
