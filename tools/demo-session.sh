@@ -13,7 +13,6 @@
 # disconnected, finds it again by itself and configures it, without a
 # Reconnect. What the boards saw is shown at the end, and where the
 # simulator's Log.txt is.
-#   demo-session.sh BUILD_DIR SECONDS
 set -uo pipefail
 if [[ "${1:-}" == --help || "${1:-}" == -h ]]; then
     sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"
