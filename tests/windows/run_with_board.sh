@@ -96,6 +96,9 @@ serial)
         exit 1
     fi
     export KESTRIX_BOARD_DEVICE=$work/$name
+    # Settings the plugin must replace: 8N1 at 115200 without flow control
+    # (with XON/XOFF left on, a board's 0x13 byte would stop the line).
+    stty -F "$work/$name" 9600 cs7 parenb cstopb crtscts ixon ixoff
     ;;
 *)
     echo "run_with_board.sh: mode must be udp or serial" >&2
@@ -113,6 +116,19 @@ wineserver=$(dirname "$wine")/wineserver
 
 "$wine" "$program" --gtest_filter="$filter"
 status=$?
+
+# What the plugin's COM port settings made of the terminal, read while the
+# board still holds it open.
+if [ "$mode" = serial ]; then
+    settings=" $(stty -F "$work/$name" -a | tr "\n" " ")"
+    for want in "speed 115200 baud" " cs8" " -parenb" " -cstopb" " -crtscts" " -ixon" " -ixoff"; do
+        if [[ "$settings" != *"$want"* ]]; then
+            echo "FAILED: the COM port is not set to \"${want# }\":"
+            echo "$settings"
+            status=1
+        fi
+    done
+fi
 
 kill -INT "$board_pid" 2>/dev/null
 wait "$board_pid" 2>/dev/null
