@@ -79,11 +79,14 @@ class WindowsModuleTest : public ::testing::Test {
             << error;
     }
 
-    void Start() {
+    void Start() { StartWithPaths((plugin / "64" / "win.xpl").string(), aircraft.string()); }
+
+    // The module and aircraft paths the stand-in reports to the plugin.
+    void StartWithPaths(const std::string& modulePath, const std::string& aircraftPath) {
         simhost::LoadDataRefTable(std::string(KESTRIX_SIM_DATA_DIR) + "/DataRefs.txt");
         simhost::LoadCommandTable(std::string(KESTRIX_SIM_DATA_DIR) + "/Commands.txt");
-        simhost::SetModulePath((plugin / "64" / "win.xpl").string());
-        simhost::SetAircraftPath(aircraft.string());
+        simhost::SetModulePath(modulePath);
+        simhost::SetAircraftPath(aircraftPath);
         simhost::Start(module);
         simhost::Enable(module);
     }
