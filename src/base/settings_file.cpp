@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/feature_level.h"
+#include "base/file_path.h"
 #include "base/paths.h"
 #include "base/settings.h"
 #include "base/text.h"
@@ -77,7 +78,7 @@ void ReadSettings(std::istream& file) {
 }
 
 bool ReadSettingsFile(const std::string& path) {
-    std::ifstream file(path);
+    std::ifstream file(FilePath(path));
     if (!file.is_open()) return false;
     ReadSettings(file);
     return true;
@@ -92,7 +93,9 @@ void RewriteCheckBoxKey(const std::string& key, bool checked) {
     const std::string path = InFolder(paths.foldername, "config.ini");
     std::vector<std::string> kept;
     {
-        std::ifstream file(path);
+        // Binary on every system: a Windows text stream would turn each kept
+        // line's own ending into "\r\n".
+        std::ifstream file(FilePath(path), std::ios::binary);
         if (!file.is_open()) return;  // no file: the change lasts until the next reset
         std::string line;
         KeyValue kv;
@@ -103,7 +106,7 @@ void RewriteCheckBoxKey(const std::string& key, bool checked) {
     }
     // Checked is the default and needs no line.
     if (!checked) kept.push_back(key + " = 0");
-    std::ofstream out(path, std::ios::trunc);
+    std::ofstream out(FilePath(path), std::ios::binary | std::ios::trunc);
     if (!out.is_open()) return;
     for (const std::string& line : kept) out << line << '\n';
 }

@@ -1,12 +1,12 @@
 #include "config/load_config.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "XPLMPlanes.h"
+#include "base/file_path.h"
 #include "base/log.h"
 #include "base/log_once.h"
 #include "base/paths.h"
@@ -32,8 +32,9 @@ std::string FolderOf(const std::string& path) {
 
 // A directory opens like a file but fails on the first read.
 bool CanRead(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && std::ifstream(path).is_open();
+    std::error_code failed;
+    return std::filesystem::is_regular_file(FilePath(path), failed) &&
+           std::ifstream(FilePath(path)).is_open();
 }
 
 // Editors on Windows may start a UTF-8 file with a byte-order mark, which
@@ -85,7 +86,7 @@ void LoadConfig() {
             paths.filepath + "): numbered boards get no inputs and no outputs");
         return;
     }
-    std::ifstream file(paths.filepath);
+    std::ifstream file(FilePath(paths.filepath));
     CutConfigSections(file, &loadedSections);
 }
 

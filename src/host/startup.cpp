@@ -58,7 +58,7 @@ void FindFolderAndReadSettings() {
     paths.filepath = paths.cwd;
     if (TryFolder(FolderFromModulePath(paths.filepath))) return;
     std::error_code failed;
-    std::string workingDir = std::filesystem::current_path(failed).string();
+    std::string workingDir = std::filesystem::current_path(failed).u8string();
     TryFolder(InFolder(InFolder(InFolder(workingDir, "Resources"), "plugins"), kFixedFolderName));
 }
 

@@ -5,6 +5,7 @@
 #include <locale>
 #include <sstream>
 
+#include "base/file_path.h"
 #include "base/log.h"
 #include "base/paths.h"
 #include "base/settings.h"
@@ -59,7 +60,7 @@ std::string JoinedValues(const std::string& newest, const std::string& oldValues
 // with a line end was cut short (a crash while it was written by something
 // else, a full disk): its last line is used as far as it goes.
 bool ReadMemoryFile(const std::string& path, std::string* text) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(FilePath(path), std::ios::binary);
     if (!file) return false;
     std::ostringstream content;
     content << file.rdbuf();
@@ -76,15 +77,19 @@ void WriteMemoryFile(const std::string& path, const std::string& text) {
     const std::string temp = path + ".tmp";
     bool written = false;
     {
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+        std::ofstream file(FilePath(temp), std::ios::binary | std::ios::trunc);
         if (file) {
             file << text;
             file.flush();
             written = static_cast<bool>(file);
         }
     }
-    if (written && std::rename(temp.c_str(), path.c_str()) == 0) return;
-    std::remove(temp.c_str());
+    // std::filesystem::rename replaces an existing file on every system;
+    // the C library's rename refuses to on Windows.
+    std::error_code failed;
+    if (written) std::filesystem::rename(FilePath(temp), FilePath(path), failed);
+    if (written && !failed) return;
+    std::filesystem::remove(FilePath(temp), failed);
     Log("\nValue memory: cannot write " + path);
 }
 

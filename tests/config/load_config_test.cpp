@@ -13,6 +13,18 @@ using ::testing::IsEmpty;
 
 namespace {
 
+// The plugin names the file it reads with the system's separator, the way
+// the simulator reports paths ("\" on Windows).
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+std::string DataCfgIn(const std::string& folder) {
+    return folder + kSeparator + "data.cfg";
+}
+
 class LoadConfigTest : public ParserTest {
   protected:
     void SetUp() override {
@@ -64,8 +76,9 @@ TEST_F(LoadConfigTest, ReadsTheFileBesideTheUsersAircraft) {
     testenv::WriteFile(aircraftFolder() + "/data.cfg", "*2\n[I]\nD5 sim/a\n");
     testenv::WriteFile(pluginFolder() + "/data.cfg", "*3\n[I]\nD6 sim/b\n");
     const std::string log = Load();
-    EXPECT_EQ(paths.filepath, aircraftFolder() + "/data.cfg");
-    EXPECT_EQ(log, "\nConfig file: " + aircraftFolder() + "/data.cfg\nReading config for board #2");
+    EXPECT_EQ(paths.filepath, DataCfgIn(aircraftFolder()));
+    EXPECT_EQ(log,
+              "\nConfig file: " + DataCfgIn(aircraftFolder()) + "\nReading config for board #2");
     EXPECT_THAT(ArduinoID, ElementsAre(2u));
     EXPECT_THAT(ArduinoConfigFile, ElementsAre("[I]\nD5 sim/a\n"));
 }
@@ -73,7 +86,7 @@ TEST_F(LoadConfigTest, ReadsTheFileBesideTheUsersAircraft) {
 TEST_F(LoadConfigTest, FallsBackToThePluginFolder) {
     testenv::WriteFile(pluginFolder() + "/data.cfg", "*3\n[I]\nD6 sim/b\n");
     Load();
-    EXPECT_EQ(paths.filepath, pluginFolder() + "/data.cfg");
+    EXPECT_EQ(paths.filepath, DataCfgIn(pluginFolder()));
     EXPECT_THAT(ArduinoID, ElementsAre(3u));
 }
 
@@ -81,18 +94,16 @@ TEST_F(LoadConfigTest, NeitherAByteOrderMarkNorADirectoryHidesTheBoards) {
     testenv::MakeDirs(aircraftFolder() + "/data.cfg");
     testenv::WriteFile(pluginFolder() + "/data.cfg", "\xEF\xBB\xBF*3\n[I]\nD6 sim/b\n");
     Load();
-    EXPECT_EQ(paths.filepath, pluginFolder() + "/data.cfg");
+    EXPECT_EQ(paths.filepath, DataCfgIn(pluginFolder()));
     EXPECT_THAT(ArduinoID, ElementsAre(3u));
     EXPECT_THAT(ArduinoConfigFile, ElementsAre("[I]\nD6 sim/b\n"));
 }
 
 TEST_F(LoadConfigTest, WithoutAnyFileNoBoardHasASection) {
-    EXPECT_EQ(Load(), "\nConfig file: " + pluginFolder() +
-                          "/data.cfg\nNo data.cfg beside the "
-                          "aircraft (" +
-                          aircraftFolder() + "/data.cfg) nor in the plugin folder (" +
-                          pluginFolder() +
-                          "/data.cfg): numbered boards get no inputs and no outputs");
+    EXPECT_EQ(Load(), "\nConfig file: " + DataCfgIn(pluginFolder()) +
+                          "\nNo data.cfg beside the aircraft (" + DataCfgIn(aircraftFolder()) +
+                          ") nor in the plugin folder (" + DataCfgIn(pluginFolder()) +
+                          "): numbered boards get no inputs and no outputs");
     EXPECT_THAT(ArduinoID, IsEmpty());
     EXPECT_THAT(ArduinoConfigFile, IsEmpty());
 }

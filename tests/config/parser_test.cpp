@@ -1,6 +1,11 @@
 // The line loop, sections, section A directives, the new-board bookkeeping
 // and the board's status line.
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
+#endif
 
 #include <random>
 

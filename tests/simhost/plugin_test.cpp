@@ -132,7 +132,12 @@ TEST_F(PluginTest, ModuleLoadingReportsWhyItFailed) {
     std::string error;
     EXPECT_FALSE(simhost::LoadModule("/nonexistent/lin.xpl", &module, &error));
     EXPECT_NE(error.find("/nonexistent/lin.xpl"), std::string::npos);
-    EXPECT_FALSE(simhost::LoadModule("libm.so.6", &module, &error));  // no entry points
+#ifdef _WIN32
+    const char* const kLibraryWithoutEntryPoints = "kernel32.dll";
+#else
+    const char* const kLibraryWithoutEntryPoints = "libm.so.6";
+#endif
+    EXPECT_FALSE(simhost::LoadModule(kLibraryWithoutEntryPoints, &module, &error));
     EXPECT_NE(error.find("missing entry point XPluginStart"), std::string::npos);
     EXPECT_EQ(module.handle, nullptr);
     XPLMReloadPlugins();

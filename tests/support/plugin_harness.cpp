@@ -40,6 +40,9 @@ void SimFolder::WriteSafeConfig(const std::string& extraLines) const {
     text << "# written by the test harness: discovery stays on loopback\n"
          << "IP_ADDRESS = 127.0.0.1\n"
          << "PORT = " << port_ << "\n"
+#ifdef _WIN32
+         << "USB_DEVICE_COUNT = 0\n"
+#endif
          << extraLines;
     WriteConfig(text.str());
 }
@@ -59,7 +62,7 @@ void SimFolder::WritePluginDataCfg(const std::string& text) const {
 // Reads config.ini the way the plugin does (last line of a key wins).
 void SimFolder::CheckNetworkSafety() const {
     std::istringstream file(ReadFile(pluginFolder() + "/config.ini"));
-    std::string line, address, scanning;
+    std::string line, address, scanning, usbCount;
     while (std::getline(file, line)) {
         if (line.empty() || line[0] == '#') continue;
         std::size_t eq = line.find('=');
@@ -68,7 +71,19 @@ void SimFolder::CheckNetworkSafety() const {
         std::string value = WithoutBlanks(line.substr(eq + 1));
         if (key == "IP_ADDRESS") address = value;
         if (key == "SCANNING_TIMEOUT") scanning = value;
+        if (key == "USB_DEVICE_COUNT") usbCount = value;
     }
+#ifdef _WIN32
+    // The Windows scan finds every COM port of the machine (under wine, COM1
+    // is /dev/ttyS0), not the test's own device folder.
+    if (usbCount != "0") {
+        throw std::runtime_error(
+            "refusing to start the plugin: on Windows config.ini must set USB_DEVICE_COUNT = 0, "
+            "or the serial scan would write to the machine's own COM ports");
+    }
+#else
+    (void)usbCount;
+#endif
     if (IsLoopbackAddress(address) || ScanningIsOff(scanning)) return;
     throw std::runtime_error(
         "refusing to start the plugin: config.ini must set a loopback IP_ADDRESS or "

@@ -3,7 +3,10 @@
 //
 // Network safety: Start() refuses to run the plugin unless the config.ini it
 // will read names a loopback IP_ADDRESS (so the discovery sweep stays on
-// 127.0.0.x) or switches scanning off with SCANNING_TIMEOUT = 0.
+// 127.0.0.x) or switches scanning off with SCANNING_TIMEOUT = 0. On Windows,
+// where the serial scan finds the machine's own COM ports whatever folder
+// the test names, it also needs USB_DEVICE_COUNT = 0 (WriteSafeConfig
+// writes it there).
 #pragma once
 
 #include <string>

@@ -37,7 +37,7 @@ inline std::string Bytes(std::initializer_list<int> values) {
     return bytes;
 }
 
-// Number of descriptors this process has open.
+// Number of descriptors this process has open; -1 on Windows.
 int OpenDescriptorCount();
 
 }  // namespace testenv

@@ -26,10 +26,19 @@ PluginState& State() {
 // The system's loader: LoadLibrary on Windows as the simulator uses it there,
 // dlopen elsewhere.
 #ifdef _WIN32
+// Names the module like dlerror does, so that the reason says which file.
 void* OpenLibrary(const std::string& path, std::string* reason) {
     HMODULE handle = LoadLibraryA(path.c_str());
-    if (handle == nullptr)
-        *reason = "LoadLibrary failed with error " + std::to_string(GetLastError());
+    if (handle == nullptr) {
+        const DWORD code = GetLastError();
+        char text[256] = "";
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       text, sizeof text, nullptr);
+        std::string why = text;
+        while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+        *reason = path + ": LoadLibrary failed with error " + std::to_string(code) +
+                  (why.empty() ? "" : " (" + why + ")");
+    }
     return reinterpret_cast<void*>(handle);
 }
 

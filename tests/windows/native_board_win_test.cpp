@@ -1,0 +1,159 @@
+// win.xpl against a board on a real transport: a native kestrix-board that
+// run_with_board.sh starts beside this program, either on 127.0.0.2 over
+// UDP or on a pseudo-terminal that wine shows as a COM port. The script
+// says where the board is through the environment; run alone, these tests
+// skip.
+//
+// The board runs on its own clock, so frames are paced by a little real
+// time and bounded by a deadline instead of a frame count.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "module_fixture.h"
+
+namespace {
+
+using wintest::WindowsModuleTest;
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+std::vector<std::string> ComPortNames() {
+    std::vector<char> names(1 << 16);
+    DWORD length = QueryDosDeviceA(nullptr, names.data(), static_cast<DWORD>(names.size()));
+    std::vector<std::string> ports;
+    for (const char* name = names.data(); name < names.data() + length && *name != '\0';
+         name += std::strlen(name) + 1) {
+        if (std::strncmp(name, "COM", 3) == 0) ports.push_back(name);
+    }
+    return ports;
+}
+
+// Leaves the board's COM port as the only one the plugin's scan can find,
+// for as long as it lives: the machine's own serial ports (wine maps COM1
+// to /dev/ttyS0) must never receive the plugin's requests. The board's
+// name is made a DOS device so that the list of devices shows it; wine
+// opens it through $WINEPREFIX/dosdevices/comN, which the script links to
+// the pseudo-terminal. The other ports' definitions come back at the end.
+class OnlyBoardComPort {
+  public:
+    OnlyBoardComPort(const std::string& name, const std::string& unixPath) : name_(name) {
+        for (const std::string& other : ComPortNames()) {
+            if (other == name_) continue;
+            char target[MAX_PATH] = "";
+            if (QueryDosDeviceA(other.c_str(), target, sizeof target) == 0) continue;
+            if (DefineDosDeviceA(DDD_REMOVE_DEFINITION, other.c_str(), nullptr)) {
+                hidden_.emplace_back(other, target);
+            }
+        }
+        std::string dosPath = "Z:" + unixPath;
+        std::replace(dosPath.begin(), dosPath.end(), '/', '\\');
+        defined_ = DefineDosDeviceA(0, name_.c_str(), dosPath.c_str()) != 0;
+    }
+    ~OnlyBoardComPort() {
+        if (defined_) DefineDosDeviceA(DDD_REMOVE_DEFINITION, name_.c_str(), nullptr);
+        for (const auto& [other, target] : hidden_) {
+            DefineDosDeviceA(DDD_RAW_TARGET_PATH, other.c_str(), target.c_str());
+        }
+    }
+
+  private:
+    std::string name_;
+    bool defined_ = false;
+    std::vector<std::pair<std::string, std::string>> hidden_;
+};
+
+class NativeBoardTest : public WindowsModuleTest {
+  protected:
+    void SetUp() override {
+        WindowsModuleTest::SetUp();
+        wintest::WriteText(aircraft.parent_path() / "data.cfg",
+                           wintest::ReadText(std::string(KESTRIX_EXAMPLES_DIR) + "/data.cfg"));
+        simhost::SetCommandObserver(
+            [this](const std::string& name, simhost::CommandCall) { commands.push_back(name); });
+    }
+    void TearDown() override {
+        simhost::SetCommandObserver(nullptr);
+        WindowsModuleTest::TearDown();
+    }
+
+    bool Ran(const std::string& command) const {
+        return std::find(commands.begin(), commands.end(), command) != commands.end();
+    }
+
+    // Frames until the command has reached the simulator, at most timeout
+    // of real time.
+    bool FramesUntilCommand(const std::string& command, std::chrono::seconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!Ran(command) && std::chrono::steady_clock::now() < deadline) {
+            simhost::RunFrame();
+            Sleep(1);
+        }
+        return Ran(command);
+    }
+
+    // The plugin's side of the road of a numbered board: the upload, then
+    // the three settings the board asks for in turn.
+    static void ExpectConfigured(const std::string& log) {
+        for (const char* step : {"\nConfig sent: ", "\nSending analog: ",
+                                 "\nSending 7-segment config: ", "\nSending Stepper config: "}) {
+            EXPECT_NE(log.find(step), std::string::npos) << "no \"" << step + 1 << "\"\n" << log;
+        }
+    }
+
+    std::vector<std::string> commands;
+};
+
+}  // namespace
+
+// Board 1 of examples/data.cfg on 127.0.0.2 answers the sweep, is
+// configured, switches its outputs on and then presses D22, whose command
+// reaches the simulator only with the index the upload gave the board.
+TEST_F(NativeBoardTest, ConfiguresABoardOverUdpAndTakesItsInput) {
+    const std::string port = Env("KESTRIX_BOARD_UDP_PORT");
+    if (port.empty()) GTEST_SKIP() << "no board: run through run_with_board.sh udp";
+    LoadModule("IP_ADDRESS = 127.0.0.1\nPORT = " + port + "\nUSB_DEVICE_COUNT = 0\n");
+    testing::internal::CaptureStderr();
+    Start();
+    const bool pressed =
+        FramesUntilCommand("sim/lights/beacon_lights_on", std::chrono::seconds(60));
+    const std::string log = testing::internal::GetCapturedStderr();
+    ExpectConfigured(log);
+    EXPECT_TRUE(pressed) << "the board's D22 press did not reach the simulator\n" << log;
+}
+
+// Board 2 of examples/data.cfg on a COM port: found by the port scan,
+// opened as \\.\COMn, configured over the line, and its D2 press arrives.
+TEST_F(NativeBoardTest, ConfiguresABoardOnAComPortAndTakesItsInput) {
+    const std::string com = Env("KESTRIX_BOARD_COM");
+    const std::string device = Env("KESTRIX_BOARD_DEVICE");
+    if (com.empty() || device.empty()) {
+        GTEST_SKIP() << "no board: run through run_with_board.sh serial";
+    }
+    OnlyBoardComPort only(com, device);
+    ASSERT_EQ(ComPortNames(), std::vector<std::string>{com})
+        << "other COM ports remain; the scan would write to them";
+    // The LAN is swept on loopback only and nothing answers there.
+    LoadModule("IP_ADDRESS = 127.0.0.1\nPORT = " + std::to_string(wintest::FreeUdpPort()) +
+               "\nUSB_DEVICE_COUNT = 1\n");
+    testing::internal::CaptureStderr();
+    Start();
+    const bool pressed =
+        FramesUntilCommand("sim/radios/com1_standy_flip", std::chrono::seconds(60));
+    const std::string log = testing::internal::GetCapturedStderr();
+    const std::string path = "\\\\.\\" + com;
+    EXPECT_NE(log.find("\nSerial port " + path + " opened"), std::string::npos) << log;
+    ExpectConfigured(log);
+    EXPECT_TRUE(pressed) << "the board's D2 press did not reach the simulator\n" << log;
+}
