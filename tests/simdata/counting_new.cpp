@@ -13,10 +13,24 @@ long AllocationCount() {
     return gAllocations;
 }
 
+// Every form is replaced, so that memory from any form of new (stable_sort's
+// temporary buffer uses the nothrow one) is released by the matching delete.
 void* operator new(std::size_t size) {
-    ++gAllocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void* p = operator new(size, std::nothrow)) return p;
     throw std::bad_alloc();
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    ++gAllocations;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return operator new(size, std::nothrow);
 }
 
 void operator delete(void* p) noexcept {
@@ -24,5 +38,13 @@ void operator delete(void* p) noexcept {
 }
 
 void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept {
     std::free(p);
 }
