@@ -73,11 +73,17 @@ echo "== kestrix-sim: the plugin in the demo simulator folder (${seconds} s) =="
 # The pilot dials the autopilot altitude up twice, and altitude hold arms,
 # then captures: the LAN board's 7-segment display and its altitude-hold
 # LED (pin 11), and the panel's values, follow.
+# In a run of 17 s or more, the pilot presses the output test's key at
+# 13 s: for 3 s every LED lights and every display shows 8s, then the
+# boards show the simulator's values again.
 ap=sim/cockpit2/autopilot
+output_test=()
+[ "$seconds" -ge 17 ] && output_test=(--command kestrix/output_test@13)
 KESTRIX_SERIAL_DIR="$serial_dir" "$bin/kestrix-sim" --root "$root" \
     --aircraft "Aircraft/Laminar Research/Cessna 172SP/Cessna_172SP.acf" --seconds "$seconds" \
     --set "$ap/altitude_dial_ft=3000@4" --set "$ap/altitude_dial_ft=4500@5.5" \
-    --set "$ap/altitude_hold_status=1@5.5" --set "$ap/altitude_hold_status=2@7"
+    --set "$ap/altitude_hold_status=1@5.5" --set "$ap/altitude_hold_status=2@7" \
+    "${output_test[@]}"
 status=$?
 
 for pid in "${pids[@]}"; do kill -INT "$pid" 2>/dev/null; done

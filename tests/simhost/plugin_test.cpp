@@ -201,6 +201,13 @@ TEST(SimOptionsTest, MenuAndMessageSchedulesParse) {
     ASSERT_TRUE(kestrix_sim::ParseMessageSend("103@1.25", &send));
     EXPECT_EQ(send.message, 103);
     EXPECT_FALSE(kestrix_sim::ParseMessageSend("x@1", &send));
+    kestrix_sim::CommandRun run;
+    ASSERT_TRUE(kestrix_sim::ParseCommandRun("kestrix/output_test@9.5", &run));
+    EXPECT_EQ(run.name, "kestrix/output_test");
+    EXPECT_DOUBLE_EQ(run.at, 9.5);
+    for (const char* bad : {"kestrix/output_test", "@2", "sim/a b@1", "sim/a@later"}) {
+        EXPECT_FALSE(kestrix_sim::ParseCommandRun(bad, &run)) << bad;
+    }
 }
 
 TEST(SimOptionsTest, DatarefSetsParse) {

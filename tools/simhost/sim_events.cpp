@@ -70,6 +70,15 @@ void SetDataref(const DatarefSet& set, double now) {
     }
 }
 
+void RunCommand(const CommandRun& run, double now) {
+    if (!simhost::HasCommand(run.name)) {
+        Say("%scommand %s: no such command\n", TimeStamp(now).c_str(), run.name.c_str());
+        return;
+    }
+    Say("%spilot runs %s once\n", TimeStamp(now).c_str(), run.name.c_str());
+    simhost::CommandOnce(run.name);
+}
+
 }  // namespace
 
 std::string TimeStamp(double now) {
@@ -79,7 +88,7 @@ std::string TimeStamp(double now) {
 }
 
 EventSchedule::EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageSend> messages,
-                             std::vector<DatarefSet> sets) {
+                             std::vector<DatarefSet> sets, std::vector<CommandRun> commands) {
     for (const MenuChoice& menu : menus) {
         Event event;
         event.at = menu.at;
@@ -100,7 +109,14 @@ EventSchedule::EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageS
         event.set = set;
         events_.push_back(event);
     }
-    // Equal times keep the command line's order: menus, messages, then sets.
+    for (const CommandRun& command : commands) {
+        Event event;
+        event.at = command.at;
+        event.isCommand = true;
+        event.command = command;
+        events_.push_back(event);
+    }
+    // Equal times keep this order: menus, messages, sets, then commands.
     std::stable_sort(events_.begin(), events_.end(),
                      [](const Event& a, const Event& b) { return a.at < b.at; });
 }
@@ -118,6 +134,8 @@ void EventSchedule::Perform(const Event& event, double now, simhost::PluginModul
         ChooseMenu(event.menu, now);
     } else if (event.isSet) {
         SetDataref(event.set, now);
+    } else if (event.isCommand) {
+        RunCommand(event.command, now);
     } else {
         SendMessageNow(event.message, now, module);
     }
@@ -132,6 +150,9 @@ void EventSchedule::ReportPending() const {
         } else if (event.isSet) {
             Say("set %s at %.3f s not reached: the run ended first\n", event.set.name.c_str(),
                 event.at);
+        } else if (event.isCommand) {
+            Say("command %s at %.3f s not reached: the run ended first\n",
+                event.command.name.c_str(), event.at);
         } else {
             Say("message %d at %.3f s not reached: the run ended first\n", event.message.message,
                 event.at);

@@ -1,4 +1,4 @@
-// The menu choices and messages kestrix-sim performs at given times.
+// The menu choices, messages, dataref values and commands kestrix-sim performs at given times.
 #pragma once
 
 #include <string>
@@ -12,7 +12,7 @@ namespace kestrix_sim {
 class EventSchedule {
   public:
     EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageSend> messages,
-                  std::vector<DatarefSet> sets = {});
+                  std::vector<DatarefSet> sets = {}, std::vector<CommandRun> commands = {});
 
     // Performs, in time order, every event due at virtual time now that has
     // not run yet, printing one line for each.
@@ -25,9 +25,11 @@ class EventSchedule {
         double at = 0;
         bool isMenu = false;
         bool isSet = false;
+        bool isCommand = false;
         MenuChoice menu;
         MessageSend message;
         DatarefSet set;
+        CommandRun command;
         bool done = false;
     };
     void Perform(const Event& event, double now, simhost::PluginModule& module) const;

@@ -92,6 +92,13 @@ bool ApplyValueOption(const std::string& flag, const std::string& value, SimOpti
             *error = "bad --set (expected \"name=value@seconds\" or \"name[i]=value@seconds\"): " +
                      value;
         }
+    } else if (flag == "--command") {
+        CommandRun run;
+        if (ParseCommandRun(value, &run)) {
+            options->commandRuns.push_back(run);
+        } else {
+            *error = "bad --command (expected \"name@seconds\"): " + value;
+        }
     } else {
         *error = "unknown option " + flag;
     }
@@ -132,6 +139,10 @@ bool ParseDatarefSet(const std::string& text, DatarefSet* set) {
     return true;
 }
 
+bool ParseCommandRun(const std::string& text, CommandRun* run) {
+    return SplitAt(text, &run->name, &run->at) && run->name.find(' ') == std::string::npos;
+}
+
 bool ParseSimOptions(int argc, char** argv, SimOptions* options, std::string* error) {
     error->clear();
     for (int i = 1; i < argc; ++i) {
@@ -160,6 +171,7 @@ std::string SimUsage() {
            "  --menu \"Menu/Item@S\"    choose Plugins > Menu > Item at S seconds\n"
            "  --message \"N@S\"         send simulator message N at S seconds\n"
            "  --set \"NAME=V@S\"        set dataref NAME to V at S seconds (NAME[i]: element i)\n"
+           "  --command \"NAME@S\"      run command NAME once at S seconds, as a key would\n"
            "  --datarefs FILE         dataref table (default "
            "<root>/Resources/plugins/DataRefs.txt\n"
            "                          when present, else the project's own)\n"

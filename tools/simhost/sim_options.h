@@ -26,6 +26,12 @@ struct DatarefSet {
     double at = 0;
 };
 
+// A command the pilot runs once at a given time, as a key bound to it would.
+struct CommandRun {
+    std::string name;
+    double at = 0;
+};
+
 struct SimOptions {
     std::string root;
     std::string aircraft;  // as given: relative to the root, or absolute
@@ -39,6 +45,7 @@ struct SimOptions {
     std::vector<MenuChoice> menus;
     std::vector<MessageSend> messages;
     std::vector<DatarefSet> sets;
+    std::vector<CommandRun> commandRuns;
 };
 
 // False with a reason in *error when the arguments are not usable.
@@ -50,5 +57,7 @@ bool ParseMenuChoice(const std::string& text, MenuChoice* choice);
 bool ParseMessageSend(const std::string& text, MessageSend* send);
 // "name=value@5" and "name[2]=value@5"; false when malformed.
 bool ParseDatarefSet(const std::string& text, DatarefSet* set);
+// "name@5"; false when malformed.
+bool ParseCommandRun(const std::string& text, CommandRun* run);
 
 }  // namespace kestrix_sim

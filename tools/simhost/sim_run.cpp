@@ -157,7 +157,7 @@ class Session {
     Session(const SimOptions& options, const SimPaths& paths)
         : options_(options),
           paths_(paths),
-          events_(options.menus, options.messages, options.sets),
+          events_(options.menus, options.messages, options.sets, options.commandRuns),
           log_(paths.log) {}
 
     int Run(const volatile std::sig_atomic_t* stopRequested);
