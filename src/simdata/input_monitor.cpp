@@ -187,3 +187,9 @@ void ReportInputMonitor(double now) {
         monitor.windowStart = -1e300;
     }
 }
+
+void ForgetInputMonitor() {
+    std::string line = std::move(monitor.line);
+    monitor = MonitorState{};
+    monitor.line = std::move(line);  // keeps its capacity
+}

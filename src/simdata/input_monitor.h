@@ -30,5 +30,9 @@ void MonitorNoteCommand(const BoardInput& in, const char* what, unsigned count);
 void MonitorNoteDirective(const BoardInput& in);
 void MonitorNoteSaved(const BoardInput& in);
 
+// Back to the state of a fresh start: no event being collected, no line
+// counted in the current second (the clock may start again from zero).
+void ForgetInputMonitor();
+
 // Once per cycle: the count of lines left out, once their second is over.
 void ReportInputMonitor(double now);

@@ -8,11 +8,20 @@
 // with id 0, the way a self-configuring board's text is read, and finally
 // the first board is parsed again in place, as when it identifies itself a
 // second time.
+//
+// Then the text is written as the aircraft's data.cfg and read the way the
+// plugin reads it: loaded, and each section read as its board identifies
+// itself, twice, with the log lines about skipped and unresolved lines
+// (the second time they stay quiet). Every line number such a log line
+// names must be a line of the file.
 #include <netinet/in.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,9 +31,11 @@
 #include "config/load_config.h"
 #include "config/parse_report.h"
 #include "config/parser.h"
+#include "config/section_notes.h"
 #include "fuzz_support.h"
 #include "protocol/identification.h"
 #include "protocol/upload.h"
+#include "simhost.h"
 
 namespace {
 
@@ -67,7 +78,57 @@ void ParseAsSelfConfiguring(const std::string& section, const MessageSource& sou
     ServeBoard(static_cast<unsigned>(Boards.size() - 1), source);
 }
 
+// The folder of the aircraft whose data.cfg the plugin reads.
+std::string aircraftDir;
+
+void RemoveAircraftDir() {
+    unlink((aircraftDir + "data.cfg").c_str());
+    rmdir(aircraftDir.c_str());
+}
+
+// The number a data.cfg log line gives after "data.cfg line ", or -1.
+long LoggedLineNumber(const std::string& text) {
+    static const std::string kHeading = "data.cfg line ";
+    const std::size_t at = text.find(kHeading);
+    if (at == std::string::npos) return -1;
+    return std::strtol(text.c_str() + at + kHeading.size(), nullptr, 10);
+}
+
+void ReadAsThePluginDoes(const uint8_t* data, std::size_t size, const MessageSource& source) {
+    {
+        std::ofstream file(aircraftDir + "data.cfg", std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    const std::vector<std::string> cut = ArduinoConfigFile;
+    LoadConfig();
+    if (ArduinoConfigFile != cut) std::abort();  // the same bytes cut otherwise
+
+    long fileLines = 1;
+    for (std::size_t k = 0; k < size; ++k) fileLines += data[k] == '\n';
+    simhost::SetDebugStringObserver([fileLines](const std::string& text) {
+        if (LoggedLineNumber(text) > fileLines) std::abort();  // a line the file does not have
+    });
+    ClearBoardTables();
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t k = 0; k < ArduinoConfigFile.size(); ++k) {
+            ReadConfigSection(k, Boards.size(), ArduinoID[k], source);
+        }
+    }
+    simhost::SetDebugStringObserver(nullptr);
+}
+
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char dir[] = "/tmp/kestrix-fuzz-aircraft-XXXXXX";
+    if (mkdtemp(dir) == nullptr) {
+        std::perror("data.cfg fuzzer: mkdtemp");
+        std::abort();
+    }
+    aircraftDir = std::string(dir) + "/";
+    std::atexit(RemoveAircraftDir);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz::FreshPlugin();
@@ -87,5 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         ReadConfigFile(ArduinoConfigFile[0], 0, ArduinoID[0], source);
         ServeBoard(0, source);
     }
+    simhost::SetAircraftPath(aircraftDir + "aircraft.acf");
+    ReadAsThePluginDoes(data, size, source);
     return 0;
 }

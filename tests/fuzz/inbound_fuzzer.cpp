@@ -1,15 +1,27 @@
 // Fuzz target: the bytes boards send, from the LAN and from serial ports,
 // through the receive seam the main cycle uses (framing, dispatch,
 // identification, the parser, the upload, the settings replies and mode
-// messages). A data.cfg of four boards (boards.cfg) is loaded, so a
-// numbered board's identification reaches the parser with a real section.
+// messages), with the tool commands (input monitor, output test) and the
+// watch over boards that come and go (lost ports, rescans of the device
+// folder, LAN hosts called again). A data.cfg of four boards (boards.cfg) is
+// loaded, so a numbered board's identification reaches the parser with a
+// real section.
 //
 // An input is a list of records separated by zero bytes; a zero ends what a
 // datagram or a serial read contributes anyway, so no input is lost by that.
 // A record's first byte b says what its other bytes are (b as unsigned):
 //   "."          the end of a main cycle: pings, held inputs, the refused
-//                events report, custom values, outputs, and
-//                the next cycle's scanning step; the rest is ignored
+//                events and input monitor reports, custom values, the
+//                output test, outputs, then the next cycle's scanning step
+//                and the watch over boards; the rest is ignored
+//   "!"          the input monitor command (on, or off again)
+//   "#"          the output test command
+//   "$"          serial port (second byte) % ports lost: its device went
+//                away under it (the failed read or write does the same)
+//   "&"          device (second byte) % 4 of the device folder unplugged,
+//                or plugged in when it is not there
+//   "%"          the simulator's clock moves on by a frame and (second
+//                byte) / 4 s more
 //   otherwise    source (b - '0') % 10, variant (b - '0') / 10:
 //     "0"        a datagram from 127.0.0.1, the plugin's own host
 //     "1" to "6" a datagram from 127.0.0.2 to 127.0.0.7; the variant picks
@@ -19,7 +31,14 @@
 //                port's buffer still yields messages
 // For example "1|A\x84" "1" is board 1 identifying itself from 127.0.0.2,
 // and "7{~w}" a request on serial port 0.
+//
+// The serial ports are the devices of a folder of the target's own, links
+// to /dev/null: what the plugin writes to them goes nowhere, and a rescan
+// finds them or misses them as "&" records plug them in and out. Nothing
+// opens a socket: every LAN reply and discovery call fails.
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -35,16 +54,21 @@
 #include "config/board_tables.h"
 #include "config/load_config.h"
 #include "custom/custom_values.h"
+#include "custom/tool_commands.h"
 #include "fuzz_support.h"
 #include "protocol/main_cycle.h"
 #include "protocol/protocol_state.h"
 #include "protocol/receive.h"
+#include "protocol/reconnect.h"
 #include "protocol/scanning.h"
 #include "simdata/held_inputs.h"
 #include "simdata/input_events.h"
+#include "simdata/input_monitor.h"
 #include "simdata/output_engine.h"
+#include "simdata/output_test.h"
 #include "simdata/ping.h"
 #include "simdata/refused_events.h"
+#include "simhost.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
 
@@ -57,16 +81,46 @@ constexpr int kFirstSerialSource = 7;
 std::vector<std::string> loadedSections;
 std::vector<unsigned> loadedIds;
 
-// Two names of one device (both count as in use once a board identifies on
-// either) and a Linux name without a dot.
-const char* const kPortNames[] = {"/dev/tty.usbmodem1401", "/dev/cu.usbmodem1401", "/dev/ttyACM0"};
+// The device folder the serial scans look at, with a trailing slash.
+std::string deviceDir;
+
+// Its devices: two names of one device (both count as in use once a board
+// identifies on either), a Linux name without a dot, all three open at the
+// start, and a device plugged in only by an "&" record.
+const char* const kDeviceNames[] = {"tty.usbmodem1401", "cu.usbmodem1401", "ttyACM0", "ttyACM1"};
+constexpr int kStartPorts = 3;
+constexpr int kDevices = 4;
+
+bool DevicePresent(int d) {
+    return access((deviceDir + kDeviceNames[d]).c_str(), F_OK) == 0;
+}
+
+void PlugDevice(int d, bool in) {
+    const std::string path = deviceDir + kDeviceNames[d];
+    if (DevicePresent(d) == in) return;
+    const int status = in ? symlink("/dev/null", path.c_str()) : unlink(path.c_str());
+    if (status != 0) {
+        std::perror(path.c_str());
+        std::abort();
+    }
+}
+
+void RemoveDeviceDir() {
+    for (int d = 0; d < kDevices; ++d) unlink((deviceDir + kDeviceNames[d]).c_str());
+    rmdir(deviceDir.c_str());
+}
 
 // As the startup sequence leaves things with IP_ADDRESS = 127.0.0.1, three
-// serial ports found and data.cfg loaded, but with nothing open. Scanning
-// ends four cycles after the first board, and the second serial board closes
-// the ports without one, so both ways of closing them are reached.
+// serial ports found and data.cfg loaded, with no socket. Scanning ends four
+// cycles after the first board, and the second serial board closes the
+// ports without one, so both ways of closing them are reached.
 void StartedPlugin() {
     fuzz::FreshPlugin();
+    toolCommands.inputMonitorOn = false;
+    toolCommands.outputTestUntil = -1.0;
+    outputTest = OutputTestState{};
+    ForgetInputMonitor();
+    ForgetBoardWatch();
     settings.SpecifiedIP = "127.0.0.1";
     settings.ScanTimeout = 4;
     settings.USBcountVar = 2;
@@ -76,9 +130,15 @@ void StartedPlugin() {
     lan.NetworkIndices = {-1};
     lan.addrLength = sizeof(sockaddr_in);
     serial.onPortClosed = RenumberBoardsAfterPort;
-    for (const char* name : kPortNames) {
+    serial.deviceDir = deviceDir;
+    for (int d = 0; d < kDevices; ++d) PlugDevice(d, d < kStartPorts);
+    for (int d = 0; d < kStartPorts; ++d) {
         serial.ports.emplace_back();
-        serial.ports.back().ComPortName = name;
+        SerialPort& port = serial.ports.back();
+        port.ComPortName = deviceDir + kDeviceNames[d];
+        port.comport = open("/dev/null", O_RDWR | O_CLOEXEC);
+        if (port.comport < 0) std::abort();
+        serial.knownPaths.push_back(port.ComPortName);
         ++serial.max_cycles;
     }
     cycleState.send_usb_request = true;
@@ -95,8 +155,12 @@ sockaddr_in LanSender(int source, int variant) {
     return sender;
 }
 
+// As the LAN turn hands a datagram on: the watch hears of it first.
 void LanRecord(int source, int variant, const uint8_t* bytes, std::size_t length) {
-    HandleLanDatagram(bytes, std::min(length, kLanBufferSize), LanSender(source, variant));
+    const sockaddr_in sender = LanSender(source, variant);
+    length = std::min(length, kLanBufferSize);
+    NoteLanDatagram(sender, length > 0 && bytes[0] == '|', XPLMGetElapsedTime());
+    HandleLanDatagram(bytes, length, sender);
 }
 
 // The receive loop's turns of one port: a turn per read, then turns without
@@ -119,24 +183,55 @@ void SerialRecord(int index, const uint8_t* bytes, std::size_t length) {
     }
 }
 
-// What follows the receive loop in a main cycle, then the next cycle's
-// scanning step.
+// What follows the receive loop in a main cycle, then what comes before the
+// next cycle's receive loop: the scanning step and the watch over boards.
 void EndOfCycle() {
+    const double now = XPLMGetElapsedTime();
     PingInputs(0);
     PingInputs(1);
     ServeHeldInputs();
-    ReportRefusedInputEvents(XPLMGetElapsedTime());
+    ReportRefusedInputEvents(now);
+    ReportInputMonitor(now);
     UpdateCustomValues();
+    UpdateOutputTest(now);
     SendBoardOutputs();
-    if (settings.ScanTimeout > 0) ScanningStep();
+    const bool scanning = settings.ScanTimeout > 0;
+    if (scanning) ScanningStep();
+    KeepLookingForBoards(scanning, XPLMGetElapsedTime());
+}
+
+// The records that are no board's bytes; false for a source record.
+bool ControlRecord(const uint8_t* bytes, std::size_t length) {
+    const int arg = length > 1 ? bytes[1] : 0;
+    switch (bytes[0]) {
+        case '.':
+            EndOfCycle();
+            return true;
+        case '!':
+            CC_InputMonitor(nullptr, xplm_CommandBegin, nullptr);
+            return true;
+        case '#':
+            CC_OutputTest(nullptr, xplm_CommandBegin, nullptr);
+            return true;
+        case '$':
+            if (!serial.ports.empty()) LoseSerialPort(arg % serial.ports.size(), "read failed");
+            return true;
+        case '&':
+            PlugDevice(arg % kDevices, !DevicePresent(arg % kDevices));
+            return true;
+        case '%':
+            // One frame as long as the step: no flight loop is registered.
+            simhost::SetFramePeriod(arg / 4.0 + 0.025);
+            simhost::RunFrame();
+            simhost::SetFramePeriod(0.025);
+            return true;
+        default:
+            return false;
+    }
 }
 
 void Record(const uint8_t* bytes, std::size_t length) {
-    if (length == 0) return;
-    if (bytes[0] == '.') {
-        EndOfCycle();
-        return;
-    }
+    if (length == 0 || ControlRecord(bytes, length)) return;
     const int selector = static_cast<uint8_t>(bytes[0] - '0');
     const int source = selector % kSources;
     const int variant = selector / kSources;
@@ -150,6 +245,13 @@ void Record(const uint8_t* bytes, std::size_t length) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char dir[] = "/tmp/kestrix-fuzz-devices-XXXXXX";
+    if (mkdtemp(dir) == nullptr) {
+        std::perror("inbound fuzzer: mkdtemp");
+        std::abort();
+    }
+    deviceDir = std::string(dir) + "/";
+    std::atexit(RemoveDeviceDir);
     const std::string text = fuzz::ReadWholeFile(KESTRIX_FUZZ_BOARDS);
     std::istringstream in(text);
     CutConfigSections(in);
