@@ -99,7 +99,9 @@ void ReadAsThePluginDoes(const uint8_t* data, std::size_t size, const MessageSou
         std::ofstream file(aircraftDir + "data.cfg", std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
+    // As a reconnect does: the tables go, then the file is read again.
     const std::vector<std::string> cut = ArduinoConfigFile;
+    ClearBoardTables();
     LoadConfig();
     if (ArduinoConfigFile != cut) std::abort();  // the same bytes cut otherwise
 
@@ -108,7 +110,6 @@ void ReadAsThePluginDoes(const uint8_t* data, std::size_t size, const MessageSou
     simhost::SetDebugStringObserver([fileLines](const std::string& text) {
         if (LoggedLineNumber(text) > fileLines) std::abort();  // a line the file does not have
     });
-    ClearBoardTables();
     for (int pass = 0; pass < 2; ++pass) {
         for (std::size_t k = 0; k < ArduinoConfigFile.size(); ++k) {
             ReadConfigSection(k, Boards.size(), ArduinoID[k], source);
