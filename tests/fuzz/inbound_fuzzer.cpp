@@ -16,8 +16,9 @@
 //                and the watch over boards; the rest is ignored
 //   "!"          the input monitor command (on, or off again)
 //   "#"          the output test command
-//   "$"          serial port (second byte) % ports lost: its device went
-//                away under it (the failed read or write does the same)
+//   "$"          serial port (second byte / 2) % ports goes away: for an
+//                even second byte it is lost at once, for an odd one its
+//                device hangs up, so that its next read or write fails
 //   "&"          device (second byte) % 4 of the device folder unplugged,
 //                or plugged in when it is not there
 //   "%"          the simulator's clock moves on by a frame and (second
@@ -32,12 +33,16 @@
 // For example "1|A\x84" "1" is board 1 identifying itself from 127.0.0.2,
 // and "7{~w}" a request on serial port 0.
 //
+// A serial record's port is read first, as its turn in the main cycle
+// reads it: a device that hung up is found lost there.
+//
 // The serial ports are the devices of a folder of the target's own, links
 // to /dev/null: what the plugin writes to them goes nowhere, and a rescan
 // finds them or misses them as "&" records plug them in and out. Nothing
 // opens a socket: every LAN reply and discovery call fails.
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -110,6 +115,20 @@ void RemoveDeviceDir() {
     rmdir(deviceDir.c_str());
 }
 
+// The device behind port p hangs up, as an unplugged adapter does: its
+// descriptor becomes a pseudo-terminal whose other end is closed, on which
+// every read and write fails.
+void HangUpPort(std::size_t p) {
+    const int fd = serial.ports[p].comport;
+    if (fd < 0) return;
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) std::abort();
+    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave < 0 || dup2(slave, fd) < 0) std::abort();
+    close(slave);
+    close(master);
+}
+
 // As the startup sequence leaves things with IP_ADDRESS = 127.0.0.1, three
 // serial ports found and data.cfg loaded, with no socket. Scanning ends four
 // cycles after the first board, and the second serial board closes the
@@ -169,6 +188,7 @@ void LanRecord(int source, int variant, const uint8_t* bytes, std::size_t length
 void SerialRecord(int index, const uint8_t* bytes, std::size_t length) {
     if (serial.ports.empty()) return;
     int p = index % static_cast<int>(serial.ports.size());
+    ReadSerialPort(p);  // nothing waits on /dev/null; a hung-up device is lost
     std::size_t offset = 0;
     do {
         const std::size_t read = std::min(kSerialReadSize, length - offset);
@@ -213,9 +233,16 @@ bool ControlRecord(const uint8_t* bytes, std::size_t length) {
         case '#':
             CC_OutputTest(nullptr, xplm_CommandBegin, nullptr);
             return true;
-        case '$':
-            if (!serial.ports.empty()) LoseSerialPort(arg % serial.ports.size(), "read failed");
+        case '$': {
+            if (serial.ports.empty()) return true;
+            const std::size_t p = static_cast<std::size_t>(arg / 2) % serial.ports.size();
+            if (arg % 2 == 0) {
+                LoseSerialPort(p, "read failed");
+            } else {
+                HangUpPort(p);
+            }
             return true;
+        }
         case '&':
             PlugDevice(arg % kDevices, !DevicePresent(arg % kDevices));
             return true;
