@@ -79,7 +79,12 @@ int SerialConnection(MessageSource& source, bool create) {
     ++discovery.USBLength;
     const std::string path = serial.ports[p].ComPortName;
     MarkPortInUse(path);
-    if (discovery.USBLength >= settings.USBcountVar) {
+    // The startup's ports: once the expected number of boards has answered,
+    // the others are closed. A port a later rescan opened is no part of
+    // that count's closing: other boards plugged in with it may still be
+    // answering their requests, and such a port is closed by its own probes.
+    const bool startupPort = serial.ports[p].probesLeft < 0;
+    if (startupPort && discovery.USBLength >= settings.USBcountVar) {
         ClearUSB();  // every expected USB board has been found
         // The sending port stays the port being handled, wherever it moved.
         p = PortIndexOf(path);

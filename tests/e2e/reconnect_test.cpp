@@ -86,6 +86,31 @@ TEST_F(ReconnectTest, AnUnpluggedSerialBoardIsClosedShownDisconnectedAndFoundWhe
     EXPECT_EQ(Occurrences(simulatorLog, name + " - disconnected"), 1);
 }
 
+// With the number of USB boards given, the startup closes the other ports
+// once that many have answered. Two boards plugged back in at once, on new
+// devices: the first to answer must not close the port of the second.
+TEST_F(ReconnectTest, TwoSerialBoardsPluggedBackAtOnceAreBothFound) {
+    folder.WriteDataCfg(kDataCfg);
+    folder.WriteSafeConfig("SCANNING_TIMEOUT = 20\nUSB_DEVICE_COUNT = 2\n");
+    auto one = SerialBoard("tty.usbmodem3101", vboard::BoardIdentity::Numbered(1, 132));
+    auto two = SerialBoard("tty.usbmodem3201", vboard::BoardIdentity::Numbered(2, 132));
+    boards = {one.get(), two.get()};
+    StartUntilServing();
+    const int indexOne = one->boardIndex(), indexTwo = two->boardIndex();
+
+    one.reset();
+    two.reset();
+    boards.clear();
+    ASSERT_TRUE(FramesUntil([&] { return serial.ports.empty(); }, 2));
+
+    auto oneBack = SerialBoard("tty.usbmodem3103", vboard::BoardIdentity::Numbered(1, 132));
+    auto twoBack = SerialBoard("tty.usbmodem3203", vboard::BoardIdentity::Numbered(2, 132));
+    boards = {oneBack.get(), twoBack.get()};
+    ASSERT_TRUE(FramesUntil([&] { return AllRunning(); }, 400)) << log.str();
+    EXPECT_EQ(oneBack->boardIndex(), indexOne);
+    EXPECT_EQ(twoBack->boardIndex(), indexTwo);
+}
+
 TEST_F(ReconnectTest, ASilentLanBoardIsCalledShownDisconnectedAndConfiguredWhenItAnswers) {
     folder.WriteDataCfg(kDataCfg);
     folder.WriteSafeConfig("SCANNING_TIMEOUT = 20\n");
