@@ -3,11 +3,15 @@
 // command counts, memory files, the log.
 #include <sys/stat.h>
 
+#include "XPLMProcessing.h"
 #include "config/board_tables.h"
 #include "counting_new.h"
 #include "protocol/receive.h"
+#include "protocol/reconnect.h"
 #include "protocol_fixture.h"
 #include "simdata/held_inputs.h"
+#include "simdata/input_monitor.h"
+#include "simdata/output_test.h"
 
 using testing::HasSubstr;
 
@@ -212,10 +216,16 @@ TEST_F(InputEventsTest, SteadyMessagesAllocateNothing) {
         "D32+",
         "\x01"
         "D32-"};
+    // As the main cycle hands them on, with the input monitor and the output
+    // test off: the watch over boards hears of each datagram first.
     auto handleAll = [&] {
+        const double now = XPLMGetElapsedTime();
         for (const std::string& e : events) {
+            NoteLanDatagram(sender, false, static_cast<float>(now));
             HandleLanDatagram(reinterpret_cast<const uint8_t*>(e.data()), e.size(), sender);
         }
+        ReportInputMonitor(now);
+        UpdateOutputTest(now);
     };
     // Counted from here: an earlier case in the same process may have
     // started the starter already.
