@@ -31,6 +31,13 @@ std::string Env(const char* name) {
     return value == nullptr ? std::string() : std::string(value);
 }
 
+// A Unix path as wine shows it, on drive Z:.
+std::string DosPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 std::vector<std::string> ComPortNames() {
     std::vector<char> names(1 << 16);
     DWORD length = QueryDosDeviceA(nullptr, names.data(), static_cast<DWORD>(names.size()));
@@ -59,8 +66,7 @@ class OnlyBoardComPort {
                 hidden_.emplace_back(other, target);
             }
         }
-        dosPath_ = "Z:" + unixPath;
-        std::replace(dosPath_.begin(), dosPath_.end(), '/', '\\');
+        dosPath_ = DosPath(unixPath);
         Show();
     }
     ~OnlyBoardComPort() {
@@ -148,15 +154,10 @@ int Occurrences(const std::string& text, const std::string& part) {
 
 // The files through which the test and run_with_board.sh take turns: the
 // test asks for the board to be unplugged or plugged in, the script says
-// when it has done so. dir is the script's folder as a Unix path, which
-// wine shows on drive Z:.
+// when it has done so. dir is the script's folder as a Unix path.
 class ScriptSignals {
   public:
-    explicit ScriptSignals(const std::string& dir) {
-        std::string dosPath = "Z:" + dir;
-        std::replace(dosPath.begin(), dosPath.end(), '/', '\\');
-        dir_ = dosPath;
-    }
+    explicit ScriptSignals(const std::string& dir) : dir_(DosPath(dir)) {}
     void Ask(const char* name) const { wintest::WriteText(dir_ / name, "\n"); }
     bool Said(const char* name) const { return std::filesystem::exists(dir_ / name); }
 
