@@ -15,6 +15,12 @@
 #define PLUGIN_API XPLM_EXTERN_C __declspec(dllexport)
 #define XPLM_API XPLM_EXTERN_C __declspec(dllexport)
 #define XPWIDGETS_API XPLM_EXTERN_C __declspec(dllexport)
+#elif defined(_WIN32) && defined(KESTRIX_SDK_LINKED_IN)
+// The stand-in linked into a program of its own (kestrix-check): the SDK
+// functions are plain functions of that program.
+#define PLUGIN_API XPLM_EXTERN_C
+#define XPLM_API XPLM_EXTERN_C
+#define XPWIDGETS_API XPLM_EXTERN_C
 #elif defined(_WIN32)
 #define PLUGIN_API XPLM_EXTERN_C __declspec(dllexport)
 #define XPLM_API XPLM_EXTERN_C __declspec(dllimport)

@@ -114,9 +114,12 @@ int WriteSerialDevice(int port, const void* buf, std::size_t len) {
 }
 
 // A COM port whose adapter was unplugged fails every call on its handle,
-// with one of these.
+// with one of these. ERROR_NOT_READY is what a port whose device hung up
+// reports when the driver answers with the "device not ready" status (wine
+// gives it for a terminal that hung up); a present port never does.
 bool SerialFailureMeansGone() {
     switch (GetLastError()) {
+        case ERROR_NOT_READY:
         case ERROR_ACCESS_DENIED:
         case ERROR_BAD_COMMAND:
         case ERROR_DEVICE_REMOVED:

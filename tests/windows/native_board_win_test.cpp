@@ -14,6 +14,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +29,13 @@ using wintest::WindowsModuleTest;
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
     return value == nullptr ? std::string() : std::string(value);
+}
+
+// A Unix path as wine shows it, on drive Z:.
+std::string DosPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 std::vector<std::string> ComPortNames() {
@@ -57,19 +66,28 @@ class OnlyBoardComPort {
                 hidden_.emplace_back(other, target);
             }
         }
-        std::string dosPath = "Z:" + unixPath;
-        std::replace(dosPath.begin(), dosPath.end(), '/', '\\');
-        defined_ = DefineDosDeviceA(0, name_.c_str(), dosPath.c_str()) != 0;
+        dosPath_ = DosPath(unixPath);
+        Show();
     }
     ~OnlyBoardComPort() {
-        if (defined_) DefineDosDeviceA(DDD_REMOVE_DEFINITION, name_.c_str(), nullptr);
+        Withdraw();
         for (const auto& [other, target] : hidden_) {
             DefineDosDeviceA(DDD_RAW_TARGET_PATH, other.c_str(), target.c_str());
         }
     }
 
+    // The board's name leaves the list of devices and comes back, as a
+    // USB adapter's COM name does when it is unplugged and plugged in.
+    void Show() {
+        if (!defined_) defined_ = DefineDosDeviceA(0, name_.c_str(), dosPath_.c_str()) != 0;
+    }
+    void Withdraw() {
+        if (defined_) defined_ = !DefineDosDeviceA(DDD_REMOVE_DEFINITION, name_.c_str(), nullptr);
+    }
+
   private:
     std::string name_;
+    std::string dosPath_;
     bool defined_ = false;
     std::vector<std::pair<std::string, std::string>> hidden_;
 };
@@ -88,19 +106,25 @@ class NativeBoardTest : public WindowsModuleTest {
         WindowsModuleTest::TearDown();
     }
 
-    bool Ran(const std::string& command) const {
-        return std::find(commands.begin(), commands.end(), command) != commands.end();
+    bool Ran(const std::string& command) const { return Runs(command) > 0; }
+    long Runs(const std::string& command) const {
+        return static_cast<long>(std::count(commands.begin(), commands.end(), command));
+    }
+
+    // Frames until done() holds, at most timeout of real time.
+    static bool FramesUntil(const std::function<bool()>& done, std::chrono::seconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            simhost::RunFrame();
+            Sleep(1);
+        }
+        return done();
     }
 
     // Frames until the command has reached the simulator, at most timeout
     // of real time.
     bool FramesUntilCommand(const std::string& command, std::chrono::seconds timeout) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (!Ran(command) && std::chrono::steady_clock::now() < deadline) {
-            simhost::RunFrame();
-            Sleep(1);
-        }
-        return Ran(command);
+        return FramesUntil([&] { return Ran(command); }, timeout);
     }
 
     // The plugin's side of the road of a numbered board: the upload, then
@@ -113,6 +137,32 @@ class NativeBoardTest : public WindowsModuleTest {
     }
 
     std::vector<std::string> commands;
+};
+
+// What the plugin has written to the simulator's log so far.
+std::string SimulatorLog() {
+    std::string log;
+    for (const std::string& line : simhost::DebugStrings()) log += line;
+    return log;
+}
+
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// The files through which the test and run_with_board.sh take turns: the
+// test asks for the board to be unplugged or plugged in, the script says
+// when it has done so. dir is the script's folder as a Unix path.
+class ScriptSignals {
+  public:
+    explicit ScriptSignals(const std::string& dir) : dir_(DosPath(dir)) {}
+    void Ask(const char* name) const { wintest::WriteText(dir_ / name, "\n"); }
+    bool Said(const char* name) const { return std::filesystem::exists(dir_ / name); }
+
+  private:
+    std::filesystem::path dir_;
 };
 
 }  // namespace
@@ -156,4 +206,67 @@ TEST_F(NativeBoardTest, ConfiguresABoardOnAComPortAndTakesItsInput) {
     EXPECT_NE(log.find("\nSerial port " + path + " opened"), std::string::npos) << log;
     ExpectConfigured(log);
     EXPECT_TRUE(pressed) << "the board's D2 press did not reach the simulator\n" << log;
+}
+
+// Board 2 on a COM port that goes away and comes back, twice: first only
+// its COM name leaves the list of devices (the rescan must notice), then the
+// program behind the pseudo-terminal quits (its terminal hangs up, as a USB
+// adapter's port does when it is pulled) and a new board starts on a new
+// pseudo-terminal under the same COM name. Each time the plugin must close
+// the port, show the board disconnected, and find, identify and configure it
+// again by itself.
+TEST_F(NativeBoardTest, FindsABoardAgainWhenItsComPortGoesAndComesBack) {
+    const std::string com = Env("KESTRIX_BOARD_COM");
+    const std::string device = Env("KESTRIX_BOARD_DEVICE");
+    const std::string signalDir = Env("KESTRIX_BOARD_SIGNALS");
+    if (com.empty() || device.empty() || signalDir.empty()) {
+        GTEST_SKIP() << "no board: run through run_with_board.sh serial-replug";
+    }
+    const ScriptSignals script(signalDir);
+    OnlyBoardComPort only(com, device);
+    ASSERT_EQ(ComPortNames(), std::vector<std::string>{com})
+        << "other COM ports remain; the scan would write to them";
+    LoadModule("IP_ADDRESS = 127.0.0.1\nPORT = " + std::to_string(wintest::FreeUdpPort()) +
+               "\nUSB_DEVICE_COUNT = 1\n");
+    Start();
+    const std::string path = "\\\\.\\" + com;
+    const std::string flip = "sim/radios/com1_standy_flip";
+    ASSERT_TRUE(FramesUntilCommand(flip, std::chrono::seconds(60))) << SimulatorLog();
+    const std::string disconnected = "USB Kestrix Board #2 - disconnected";
+    const std::string back = "USB Kestrix Board #2 - back on " + path;
+    const auto logged = [](const std::string& line, int times) {
+        return [line, times] { return Occurrences(SimulatorLog(), line) >= times; };
+    };
+    const auto seconds = std::chrono::seconds(30);
+
+    only.Withdraw();
+    ASSERT_TRUE(FramesUntil(logged(disconnected, 1), seconds)) << SimulatorLog();
+    EXPECT_EQ(Occurrences(SimulatorLog(), path + " lost (device removed), closed"), 1);
+    only.Show();
+    ASSERT_TRUE(FramesUntil(logged(back, 1), seconds)) << SimulatorLog();
+    ASSERT_TRUE(FramesUntil(logged("Config sent: ", 2), seconds)) << SimulatorLog();
+
+    // The port itself must tell that its device is gone: the name stays in
+    // the list until the board is shown disconnected.
+    script.Ask("unplug");
+    ASSERT_TRUE(FramesUntil([&] { return script.Said("unplugged"); }, seconds))
+        << "the script did not stop the board";
+    ASSERT_TRUE(FramesUntil(logged(disconnected, 2), seconds)) << SimulatorLog();
+    EXPECT_EQ(Occurrences(SimulatorLog(), path + " lost ("), 2) << SimulatorLog();
+    EXPECT_EQ(Occurrences(SimulatorLog(), path + " lost (device removed)"), 1) << SimulatorLog();
+    // Unplugged for longer than one rescan, as a hand pulling a plug is.
+    only.Withdraw();
+    const double pluggedAt = simhost::Now() + 2.5;
+    ASSERT_TRUE(FramesUntil([&] { return simhost::Now() >= pluggedAt; }, seconds));
+
+    script.Ask("plug");
+    ASSERT_TRUE(FramesUntil([&] { return script.Said("plugged"); }, seconds))
+        << "the script did not start the new board";
+    only.Show();
+    const bool pressedAgain =
+        FramesUntil([&] { return Runs(flip) >= 2; }, std::chrono::seconds(60));
+    const std::string log = SimulatorLog();
+    EXPECT_EQ(Occurrences(log, back), 2) << log;
+    EXPECT_EQ(Occurrences(log, "Config sent: "), 3) << log;
+    EXPECT_TRUE(pressedAgain) << "the new board's D2 press did not reach the simulator\n" << log;
 }

@@ -10,6 +10,12 @@
 # serial: the board serves a pseudo-terminal, linked into the wine prefix as
 #         dosdevices/comN; the test finds COMn in KESTRIX_BOARD_COM and the
 #         link in KESTRIX_BOARD_DEVICE.
+# serial-replug: as serial, then the board is unplugged and plugged back in
+#         when the test asks: the test writes "unplug" and then "plug" into
+#         the folder KESTRIX_BOARD_SIGNALS; the script stops the board
+#         (its pseudo-terminal hangs up) and answers "unplugged", then starts
+#         a new board on a new pseudo-terminal linked as the same COMn and
+#         answers "plugged".
 # Without BOARD (the Windows build was configured without
 # -DKESTRIX_NATIVE_BOARD) it says so and exits 77, which CTest counts as
 # skipped.
@@ -56,15 +62,34 @@ free_udp_port() {
 # The board writes its first line once its transport is open.
 wait_for_board() {
     for _ in $(seq 200); do
-        [ -s "$work/board.log" ] && return 0
+        [ -s "$work/$board_log" ] && return 0
         kill -0 "$board_pid" 2>/dev/null || break
         sleep 0.05
     done
     echo "the board did not start:"
-    cat "$work/board.log"
+    cat "$work/$board_log"
     return 1
 }
 
+# Board 2 on a pseudo-terminal linked as $work/NAME, logging to $work/LOG.
+start_serial_board() {
+    "$board" --serial "$work" --name "$1" --number 2 --inputs "$work/inputs.txt" \
+        --seconds 300 --label "board #2 serial" </dev/null >"$work/$2" 2>&1 &
+    board_pid=$!
+    board_log=$2
+    wait_for_board
+}
+
+# Waits for the test to write the file $1 into the signal folder; false
+# when the test has ended first.
+wait_for_test() {
+    while [ ! -e "$signals/$1" ]; do
+        kill -0 "$test_pid" 2>/dev/null || return 1
+        sleep 0.05
+    done
+}
+
+board_log=board.log
 case $mode in
 udp)
     port=$(free_udp_port)
@@ -75,13 +100,10 @@ udp)
     wait_for_board || exit 1
     export KESTRIX_BOARD_UDP_PORT=$port
     ;;
-serial)
+serial | serial-replug)
     name=tty.usbmodemW1
     printf 'press D2\nrelease D2\n' >"$work/inputs.txt"
-    "$board" --serial "$work" --name "$name" --number 2 --inputs "$work/inputs.txt" \
-        --seconds 300 --label "board #2 serial" </dev/null >"$work/board.log" 2>&1 &
-    board_pid=$!
-    wait_for_board || exit 1
+    start_serial_board "$name" board.log || exit 1
     dosdevices=${WINEPREFIX:-$HOME/.wine}/dosdevices
     for n in $(seq 20 99); do
         if [ ! -e "$dosdevices/com$n" ] && [ ! -L "$dosdevices/com$n" ] &&
@@ -101,7 +123,7 @@ serial)
     stty -F "$work/$name" 9600 cs7 parenb cstopb crtscts ixon ixoff
     ;;
 *)
-    echo "run_with_board.sh: mode must be udp or serial" >&2
+    echo "run_with_board.sh: mode must be udp, serial or serial-replug" >&2
     exit 2
     ;;
 esac
@@ -114,12 +136,37 @@ wineserver=$(dirname "$wine")/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver || true)
 [ -n "$wineserver" ] && "$wineserver" -p3 </dev/null >/dev/null 2>&1
 
-"$wine" "$program" --gtest_filter="$filter"
-status=$?
+if [ "$mode" = serial-replug ]; then
+    signals=$work/signals
+    mkdir "$signals"
+    export KESTRIX_BOARD_SIGNALS=$signals
+    "$wine" "$program" --gtest_filter="$filter" &
+    test_pid=$!
+    if wait_for_test unplug; then
+        kill -INT "$board_pid" 2>/dev/null
+        wait "$board_pid" 2>/dev/null
+        board_pid=
+        touch "$signals/unplugged"
+        if wait_for_test plug; then
+            # A new device, as a USB adapter plugged in again is one, under
+            # the COM name the port had.
+            name=tty.usbmodemW2
+            if start_serial_board "$name" board2.log; then
+                ln -sfn "$work/$name" "$com_link"
+                touch "$signals/plugged"
+            fi
+        fi
+    fi
+    wait "$test_pid"
+    status=$?
+else
+    "$wine" "$program" --gtest_filter="$filter"
+    status=$?
+fi
 
 # What the plugin's COM port settings made of the terminal, read while the
 # board still holds it open.
-if [ "$mode" = serial ]; then
+if [ "$mode" != udp ] && [ -n "$board_pid" ]; then
     settings=" $(stty -F "$work/$name" -a | tr "\n" " ")"
     for want in "speed 115200 baud" " cs8" " -parenb" " -cstopb" " -crtscts" " -ixon" " -ixoff"; do
         if [[ "$settings" != *"$want"* ]]; then
@@ -130,15 +177,21 @@ if [ "$mode" = serial ]; then
     done
 fi
 
-kill -INT "$board_pid" 2>/dev/null
-wait "$board_pid" 2>/dev/null
-board_pid=
-echo "---- what the board saw ----"
-cat "$work/board.log"
-for seen in "board index" "outputs on"; do
-    if ! grep -q -- "$seen" "$work/board.log"; then
-        echo "FAILED: the board's log has no \"$seen\""
-        status=1
-    fi
+if [ -n "$board_pid" ]; then
+    kill -INT "$board_pid" 2>/dev/null
+    wait "$board_pid" 2>/dev/null
+    board_pid=
+fi
+logs=(board.log)
+[ "$mode" = serial-replug ] && logs+=(board2.log)
+for log in "${logs[@]}"; do
+    echo "---- what the board saw ($log) ----"
+    cat "$work/$log" 2>/dev/null
+    for seen in "board index" "outputs on"; do
+        if ! grep -q -- "$seen" "$work/$log" 2>/dev/null; then
+            echo "FAILED: $log has no \"$seen\""
+            status=1
+        fi
+    done
 done
 exit $status

@@ -5,6 +5,8 @@
 # file sits in, no list at all. Each case gives the exit status expected and
 # a text the output must hold. Then one table of lines that parse into
 # something else than meant, each of which must draw its warning.
+# -DWINE=<wine64> runs a Windows kestrix-check.exe (check_paths.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/check_paths.cmake)
 string(ASCII 239 187 191 bom)
 set(beacon "D22+ sim/lights/beacon_lights_on")
 file(REMOVE_RECURSE "${WORK}")
@@ -16,8 +18,8 @@ function(check_case name status expected)
   if(ARGC GREATER 3)
     file(WRITE "${path}" "${ARGV3}")
   endif()
-  execute_process(COMMAND "${TOOL}" "${path}" ${EXTRA_${name}} RESULT_VARIABLE rc
-                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  native_path(argument "${path}")
+  run_check(rc out err "${argument}" ${EXTRA_${name}})
   string(FIND "${out}${err}" "${expected}" at)
   if(NOT rc EQUAL status OR at EQUAL -1)
     string(APPEND failures "\n${name}: exit ${rc} (expected ${status}), "
@@ -26,10 +28,12 @@ function(check_case name status expected)
   set(failures "${failures}" PARENT_SCOPE)
 endfunction()
 
-check_case(a_directory 2 "cannot read ${WORK}/a_directory: it is a directory")
-check_case(missing.cfg 2 "cannot read ${WORK}/missing.cfg: No such file")
-set(EXTRA_tables.cfg --datarefs "${WORK}/a_directory")
-check_case(tables.cfg 2 "cannot read ${WORK}/a_directory: it is a directory" "*1\n[I]\n${beacon}\n")
+native_path(a_directory "${WORK}/a_directory")
+check_case(a_directory 2 "cannot read ${a_directory}: it is a directory")
+native_path(missing "${WORK}/missing.cfg")
+check_case(missing.cfg 2 "cannot read ${missing}: No such file")
+set(EXTRA_tables.cfg --datarefs "${a_directory}")
+check_case(tables.cfg 2 "cannot read ${a_directory}: it is a directory" "*1\n[I]\n${beacon}\n")
 check_case(bom.cfg 1 "line 1: warning: the file starts with a UTF-8 byte-order mark"
            "${bom}*1\n[I]\n${beacon}\n")
 check_case(bom_read.cfg 1 "inputs: 1\n     0  D22+" "${bom}*1\n[I]\n${beacon}\n")
@@ -41,13 +45,26 @@ check_case(empty_board.cfg 1 "line 4: warning: the section has no inputs and no 
            "*1\n[I]\n${beacon}\n*2\n[A]\nG 40\n")
 check_case(clean.cfg 0 "0 problems found" "*1\r\n[I]\r\n${beacon}\r\n")
 
-# The lists of the simulator the file sits in are found without options.
+# The lists of the simulator the file sits in are found without options,
+# by walking up from the file (on Windows through backslashed folders).
 set(aircraft "X-Plane/Aircraft/Laminar Research/Test")
 file(COPY "${LISTS}/DataRefs.txt" "${LISTS}/Commands.txt"
      DESTINATION "${WORK}/X-Plane/Resources/plugins")
-check_case("${aircraft}/data.cfg" 1 "of the simulator in ${WORK}/X-Plane\n"
+native_path(simulator "${WORK}/X-Plane")
+check_case("${aircraft}/data.cfg" 1 "of the simulator in ${simulator}\n"
            "*1\n[I]\nD2+ sim/lights/beacon_light_on\n")
 check_case("${aircraft}/misspelled.cfg" 1 "line 3: not resolved: \"sim/lights/beacon_light_on\""
+           "*1\n[I]\nD2+ sim/lights/beacon_light_on\n")
+# Folder names that no ANSI code page holds together (Ł, ü, –): the file
+# and the lists above it are read through their UTF-8 names all the same.
+set(unicode_sim "Sim Łódź Jürgen")
+file(COPY "${LISTS}/DataRefs.txt" "${LISTS}/Commands.txt"
+     DESTINATION "${WORK}/${unicode_sim}/Resources/plugins")
+native_path(simulator "${WORK}/${unicode_sim}")
+check_case("${unicode_sim}/Aircraft/Cub – Ü/data.cfg" 1 "of the simulator in ${simulator}\n"
+           "*1\n[I]\nD2+ sim/lights/beacon_light_on\n")
+check_case("${unicode_sim}/Aircraft/Cub – Ü/misspelled.cfg" 1
+           "line 3: not resolved: \"sim/lights/beacon_light_on\""
            "*1\n[I]\nD2+ sim/lights/beacon_light_on\n")
 # Without any list the names are not checked, and no real name is unresolved.
 set(unlisted "*1\n[I]\nD2+ sim/lights/beacon_lights_on\nA0 sim/cockpit2/engine/actuators/prop_ratio_all 0,1\n[O]\n13L 0 sim/cockpit2/annunciators/autopilot_disconnect\n")
@@ -55,7 +72,9 @@ check_case(no_lists.cfg 0 "Names were not checked: no DataRefs.txt or Commands.t
 check_case(no_lists_clean.cfg 0 "names not checked\n\n0 problems found" "${unlisted}")
 
 # The plugin's own names are as real as the simulator's.
-set(EXTRA_own_names.cfg --datarefs "${LISTS}/DataRefs.txt" --commands "${LISTS}/Commands.txt")
+native_path(datarefs "${LISTS}/DataRefs.txt")
+native_path(commands "${LISTS}/Commands.txt")
+set(EXTRA_own_names.cfg --datarefs "${datarefs}" --commands "${commands}")
 check_case(own_names.cfg 0 "every name resolved\n\n0 problems found"
            "*1\n[I]\nD2+ kestrix/starter_ignition_1\n[O]\n13L 0 kestrix/flaps_in_transition\n")
 
@@ -96,9 +115,8 @@ foreach(row IN LISTS meanings)
   endif()
   math(EXPR number "${number} + 1")
   file(WRITE "${WORK}/meaning${number}.cfg" "${text}")
-  execute_process(COMMAND "${TOOL}" "${WORK}/meaning${number}.cfg"
-                  --datarefs "${LISTS}/DataRefs.txt" --commands "${LISTS}/Commands.txt"
-                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  native_path(argument "${WORK}/meaning${number}.cfg")
+  run_check(rc out err "${argument}" --datarefs "${datarefs}" --commands "${commands}")
   string(FIND "${out}" "line 3: warning: ${words}" at)
   string(FIND "${out}" "\n1 problem found" one)
   if(NOT rc EQUAL 1 OR at EQUAL -1 OR one EQUAL -1)

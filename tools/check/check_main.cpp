@@ -8,7 +8,6 @@
 // file sits in; names no list could hold are not checked. Exit status:
 // 0 no problems, 1 problems found, 2 the file or a list could not be read.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +27,7 @@
 #include "config/load_config.h"
 #include "config/parser.h"
 #include "custom/custom_refs.h"
+#include "file_access.h"
 #include "name_lists.h"
 #include "simhost.h"
 
@@ -50,11 +50,11 @@ const char* kUsage =
     "  --help                  this text\n"
     "Exit status: 0 no problem, 1 problems found, 2 a file could not be read.\n";
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int k = 1; k < argc; ++k) {
-        const std::string arg = argv[k];
-        if ((arg == "--datarefs" || arg == "--commands") && k + 1 < argc) {
-            (arg == "--datarefs" ? options.lists.datarefs : options.lists.commands) = argv[++k];
+bool ParseOptions(const std::vector<std::string>& args, Options& options) {
+    for (std::size_t k = 1; k < args.size(); ++k) {
+        const std::string& arg = args[k];
+        if ((arg == "--datarefs" || arg == "--commands") && k + 1 < args.size()) {
+            (arg == "--datarefs" ? options.lists.datarefs : options.lists.commands) = args[++k];
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
             return true;
@@ -76,7 +76,7 @@ class QuietLog {
         if (keep) return;
         std::fflush(stderr);
         saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
+        const int null = open(kestrix_check::NullDevice(), O_WRONLY);
         if (null >= 0) {
             dup2(null, STDERR_FILENO);
             close(null);
@@ -95,21 +95,11 @@ class QuietLog {
     int saved_ = -1;
 };
 
-// Why path cannot be read as a text file; empty when it can.
-std::string Unreadable(const std::string& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) return std::strerror(errno);
-    if (S_ISDIR(info.st_mode)) return "it is a directory, not a file";
-    if (!S_ISREG(info.st_mode)) return "it is not a regular file";
-    if (access(path.c_str(), R_OK) != 0) return std::strerror(errno);
-    return "";
-}
-
 // The whole file, or an empty reason why not.
 bool ReadWholeFile(const std::string& path, std::string& text, std::string& reason) {
-    reason = Unreadable(path);
+    reason = kestrix_check::Unreadable(path);
     if (!reason.empty()) return false;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = kestrix_check::OpenToRead(path);
     if (!file) {
         reason = std::strerror(errno);
         return false;
@@ -250,7 +240,7 @@ int CheckSection(std::size_t k, const SectionLines& section, const std::vector<s
 bool LoadNameLists(const kestrix_check::NameLists& lists, int& datarefs, int& commands) {
     for (const std::string& table : {lists.datarefs, lists.commands}) {
         if (table.empty()) continue;
-        const std::string reason = Unreadable(table);
+        const std::string reason = kestrix_check::Unreadable(table);
         if (reason.empty()) continue;
         std::cerr << "kestrix-check: cannot read " << table << ": " << reason << "\n";
         return false;
@@ -295,7 +285,7 @@ void PrintNameSources(const Options& options, int datarefs, int commands) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
+    if (!ParseOptions(kestrix_check::Utf8Arguments(argc, argv), options)) {
         std::cerr << kUsage;
         return 2;
     }

@@ -3,12 +3,16 @@
 # With CLEAN the file must give no problem. Otherwise every line that follows
 # a comment "# mistake (how): ..." must be reported with its line number and
 # that "how", and the number of problems must equal the number of mistakes.
+# -DWINE=<wine64> runs a Windows kestrix-check.exe (check_paths.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/check_paths.cmake)
 set(lists "")
 if(LISTS)
-  set(lists --datarefs "${LISTS}/DataRefs.txt" --commands "${LISTS}/Commands.txt")
+  native_path(datarefs "${LISTS}/DataRefs.txt")
+  native_path(commands "${LISTS}/Commands.txt")
+  set(lists --datarefs "${datarefs}" --commands "${commands}")
 endif()
-execute_process(COMMAND "${TOOL}" "${FILE}" ${lists} RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                ERROR_VARIABLE err)
+native_path(file "${FILE}")
+run_check(rc out err "${file}" ${lists})
 message("${out}${err}")
 
 if(CLEAN)

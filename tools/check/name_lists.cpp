@@ -6,6 +6,7 @@
 
 #include "XPLMDataAccess.h"
 #include "XPLMUtilities.h"
+#include "base/file_path.h"
 #include "base/text.h"
 #include "simhost.h"
 
@@ -46,7 +47,7 @@ bool IsReadLine(const std::string& line) {
 void FindSimulatorLists(const std::string& config, NameLists& lists) {
     if (!lists.datarefs.empty() && !lists.commands.empty()) return;
     std::error_code error;
-    fs::path folder = fs::absolute(config, error).parent_path();
+    fs::path folder = fs::absolute(FilePath(config), error).parent_path();
     if (error) return;
     for (;;) {
         const fs::path plugins = folder / "Resources" / "plugins";
@@ -54,12 +55,12 @@ void FindSimulatorLists(const std::string& config, NameLists& lists) {
         const bool commands = IsFile(plugins / "Commands.txt");
         if (datarefs || commands) {
             if (lists.datarefs.empty() && datarefs) {
-                lists.datarefs = (plugins / "DataRefs.txt").string();
+                lists.datarefs = (plugins / "DataRefs.txt").u8string();
             }
             if (lists.commands.empty() && commands) {
-                lists.commands = (plugins / "Commands.txt").string();
+                lists.commands = (plugins / "Commands.txt").u8string();
             }
-            lists.found = folder.string();
+            lists.found = folder.u8string();
             return;
         }
         if (!folder.has_parent_path() || folder.parent_path() == folder) return;

@@ -68,7 +68,8 @@ bool PluginCallable();
 // one dataref per line, tab-separated: name, type, writable (y/n), units,
 // description. Types: int, float, double, float[N], int[N], byte[N] or byte[].
 // "double" datarefs offer float and double access (mask 6), as the simulator's
-// do. Returns the number of datarefs added, or -1 when the file cannot be read.
+// do. path is in UTF-8. Returns the number of datarefs added, or -1 when the
+// file cannot be read.
 int LoadDataRefTable(const std::string& path);
 
 // Adds (or replaces) a simulator-owned dataref. arraySize applies to array and

@@ -1,6 +1,7 @@
 #include "table_text.h"
 
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 
 namespace simhost::detail {
@@ -37,7 +38,8 @@ int ParsePositive(std::string_view digits, int max) {
 }
 
 int LoadTableLines(const std::string& path, bool (*addLine)(std::string_view line)) {
-    std::ifstream file(path, std::ios::binary);
+    // The path in UTF-8: on Windows the wide form reaches every folder name.
+    std::ifstream file(std::filesystem::u8path(path), std::ios::binary);
     if (!file) return -1;
     int added = 0;
     std::string line;
