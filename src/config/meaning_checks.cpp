@@ -33,7 +33,7 @@ std::string Joined(const std::vector<std::string>& tokens, std::size_t from) {
 
 void CheckExtraWords(const ParseContext& parse, const std::vector<std::string>& tokens,
                      std::size_t used, const char* lastField) {
-    if (tokens.size() <= used) return;
+    if (!ParseObserved() || tokens.size() <= used) return;
     Note(parse, NoteKind::Warning,
          "\"" + Joined(tokens, used) + "\" after the last field (" + lastField + ") is never read");
 }
@@ -72,7 +72,7 @@ void CheckModeLine(const ParseContext& parse, const std::vector<std::string>& to
 }
 
 void CheckAnalogRange(const ParseContext& parse, std::size_t rangeSize) {
-    if (rangeSize >= 2) return;
+    if (!ParseObserved() || rangeSize >= 2) return;
     Note(parse, NoteKind::Warning,
          "an analog input without a range writes its reading as 0 to 1: give the dataref's "
          "range after the name (for example 0,1 or -1,1)");
