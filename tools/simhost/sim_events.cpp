@@ -89,36 +89,20 @@ std::string TimeStamp(double now) {
 
 EventSchedule::EventSchedule(std::vector<MenuChoice> menus, std::vector<MessageSend> messages,
                              std::vector<DatarefSet> sets, std::vector<CommandRun> commands) {
-    for (const MenuChoice& menu : menus) {
-        Event event;
-        event.at = menu.at;
-        event.isMenu = true;
-        event.menu = menu;
-        events_.push_back(event);
-    }
-    for (const MessageSend& message : messages) {
-        Event event;
-        event.at = message.at;
-        event.message = message;
-        events_.push_back(event);
-    }
-    for (const DatarefSet& set : sets) {
-        Event event;
-        event.at = set.at;
-        event.isSet = true;
-        event.set = set;
-        events_.push_back(event);
-    }
-    for (const CommandRun& command : commands) {
-        Event event;
-        event.at = command.at;
-        event.isCommand = true;
-        event.command = command;
-        events_.push_back(event);
-    }
+    for (const MenuChoice& menu : menus) Add(Kind::Menu, menu.at).menu = menu;
+    for (const MessageSend& message : messages) Add(Kind::Message, message.at).message = message;
+    for (const DatarefSet& set : sets) Add(Kind::Set, set.at).set = set;
+    for (const CommandRun& command : commands) Add(Kind::Command, command.at).command = command;
     // Equal times keep this order: menus, messages, sets, then commands.
     std::stable_sort(events_.begin(), events_.end(),
                      [](const Event& a, const Event& b) { return a.at < b.at; });
+}
+
+EventSchedule::Event& EventSchedule::Add(Kind kind, double at) {
+    Event& event = events_.emplace_back();
+    event.kind = kind;
+    event.at = at;
+    return event;
 }
 
 void EventSchedule::RunDue(double now, simhost::PluginModule& module) {
@@ -130,33 +114,36 @@ void EventSchedule::RunDue(double now, simhost::PluginModule& module) {
 }
 
 void EventSchedule::Perform(const Event& event, double now, simhost::PluginModule& module) const {
-    if (event.isMenu) {
-        ChooseMenu(event.menu, now);
-    } else if (event.isSet) {
-        SetDataref(event.set, now);
-    } else if (event.isCommand) {
-        RunCommand(event.command, now);
-    } else {
-        SendMessageNow(event.message, now, module);
+    switch (event.kind) {
+        case Kind::Menu:
+            return ChooseMenu(event.menu, now);
+        case Kind::Message:
+            return SendMessageNow(event.message, now, module);
+        case Kind::Set:
+            return SetDataref(event.set, now);
+        case Kind::Command:
+            return RunCommand(event.command, now);
     }
+}
+
+std::string EventSchedule::Describe(const Event& event) {
+    switch (event.kind) {
+        case Kind::Menu:
+            return "menu " + event.menu.item;
+        case Kind::Message:
+            return "message " + std::to_string(event.message.message);
+        case Kind::Set:
+            return "set " + event.set.name;
+        case Kind::Command:
+            return "command " + event.command.name;
+    }
+    return std::string();
 }
 
 void EventSchedule::ReportPending() const {
     for (const Event& event : events_) {
         if (event.done) continue;
-        if (event.isMenu) {
-            Say("menu %s at %.3f s not reached: the run ended first\n", event.menu.item.c_str(),
-                event.at);
-        } else if (event.isSet) {
-            Say("set %s at %.3f s not reached: the run ended first\n", event.set.name.c_str(),
-                event.at);
-        } else if (event.isCommand) {
-            Say("command %s at %.3f s not reached: the run ended first\n",
-                event.command.name.c_str(), event.at);
-        } else {
-            Say("message %d at %.3f s not reached: the run ended first\n", event.message.message,
-                event.at);
-        }
+        Say("%s at %.3f s not reached: the run ended first\n", Describe(event).c_str(), event.at);
     }
 }
 

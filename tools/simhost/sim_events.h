@@ -21,17 +21,19 @@ class EventSchedule {
     void ReportPending() const;
 
   private:
+    enum class Kind { Menu, Message, Set, Command };
     struct Event {
+        Kind kind = Kind::Message;
         double at = 0;
-        bool isMenu = false;
-        bool isSet = false;
-        bool isCommand = false;
         MenuChoice menu;
         MessageSend message;
         DatarefSet set;
         CommandRun command;
         bool done = false;
     };
+    Event& Add(Kind kind, double at);
+    // "menu Item", "message 103", "set name" or "command name".
+    static std::string Describe(const Event& event);
     void Perform(const Event& event, double now, simhost::PluginModule& module) const;
 
     std::vector<Event> events_;
