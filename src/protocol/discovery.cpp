@@ -31,11 +31,17 @@ int SendDiscoveryRequest() {
     return Send_LAN(InitialMessage.data(), InitialMessage.size(), lan.discovery);
 }
 
-// The sender's host number, the last part of its address, read from the
-// address itself: every LAN message asks, so no text is made for it.
+}  // namespace
+
 int HostNumber(const sockaddr_in& address) {
     return static_cast<int>(ntohl(address.sin_addr.s_addr) & 0xFF);
 }
+
+bool IsRegisteredHost(int host) {
+    return Contains(lan.UsedAddr, host);
+}
+
+namespace {
 
 int LanConnection(const MessageSource& source, bool create) {
     const int host = HostNumber(source.sender);

@@ -3,6 +3,14 @@
 #pragma once
 
 #include "base/message_source.h"
+#include "base/socket_address.h"
+
+// The sender's host number, the last part of its address, read from the
+// address itself: every LAN message asks, so no text is made for it.
+int HostNumber(const sockaddr_in& address);
+// Whether host h of the prefix holds a registered board (the plugin's own
+// host always counts as one).
+bool IsRegisteredHost(int host);
 
 // One step of the sweep: calls host Next of the prefix unless it is known.
 void DiscoverySweepStep();

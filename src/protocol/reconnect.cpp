@@ -37,14 +37,6 @@ struct BoardWatch {
 
 BoardWatch watch;
 
-int HostNumber(const sockaddr_in& address) {
-    return static_cast<int>(ntohl(address.sin_addr.s_addr) & 0xFF);
-}
-
-bool IsRegistered(int host) {
-    return std::find(lan.UsedAddr.begin(), lan.UsedAddr.end(), host) != lan.UsedAddr.end();
-}
-
 // The board's line keeps its number, address and name; the counts give way
 // to the word that says it is gone. The same text goes to the log.
 void ShowDisconnected(unsigned b, const std::string& address) {
@@ -128,7 +120,7 @@ void CallUnregisteredHost() {
     for (int tried = 0; tried < 256; ++tried) {
         const int host = watch.nextHost;
         watch.nextHost = (watch.nextHost + 1) % 256;
-        if (IsRegistered(host)) continue;
+        if (IsRegisteredHost(host)) continue;
         CallHost(host);
         return;
     }
@@ -176,7 +168,7 @@ void NoteLanDatagram(const sockaddr_in& sender, bool identification, float now) 
         h.silentAfter = kLanSilentAfter;
         Log("\nAnswer from " + lan.Base_IP + Decimal(host) + " again");
         // Only an identification configures it again; ask for one.
-        if (!identification && IsRegistered(host)) CallHost(host);
+        if (!identification && IsRegisteredHost(host)) CallHost(host);
     } else if (wasCalled && identification) {
         // It was only quiet: it answered the call that silence brought.
         h.silentAfter = std::min(2 * h.silentAfter, kLanLongestSilence);
