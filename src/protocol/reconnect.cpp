@@ -37,6 +37,12 @@ struct BoardWatch {
 
 BoardWatch watch;
 
+// The board's line up to its counts: its number, address and name.
+std::string BoardLineHead(const Board& board, const std::string& address) {
+    const std::string text = BoardStatusText(board.StatusLineNumber, address, board);
+    return text.substr(0, text.find(','));
+}
+
 // The board's line keeps its number, address and name; the counts give way
 // to the word that says it is gone. The same text goes to the log.
 void ShowDisconnected(unsigned b, const std::string& address) {
@@ -44,8 +50,7 @@ void ShowDisconnected(unsigned b, const std::string& address) {
     board.AllowOutput = false;
     board.AllowPing = false;
     ReleaseHeldInputsOf(b);
-    std::string text = BoardStatusText(board.StatusLineNumber, address, board);
-    text = text.substr(0, text.find(',')) + " - disconnected";
+    const std::string text = BoardLineHead(board, address) + " - disconnected";
     SetStatusLine(board.StatusLineNumber, text);
     Log("\n" + text);
 }
@@ -185,8 +190,7 @@ int AdoptDisconnectedSerialBoard(const MessageSource& source, unsigned id) {
         Board& board = Boards[b];
         board.SerialIndex = source.port;
         serial.ports[source.port].SerialIndices = static_cast<int>(b);
-        std::string text = BoardStatusText(board.StatusLineNumber, "USB", board);
-        Log("\n" + text.substr(0, text.find(',')) + " - back on " +
+        Log("\n" + BoardLineHead(board, "USB") + " - back on " +
             serial.ports[source.port].ComPortName);
         return static_cast<int>(b);
     }
