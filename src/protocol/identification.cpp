@@ -65,21 +65,20 @@ std::string DottedAddress(const sockaddr_in& address) {
            "." + Decimal(a & 0xFF);
 }
 
-// Where a message came from, as the log names it: "LAN 192.168.1.30" or
-// "USB /dev/ttyUSB0".
-std::string SourceText(const MessageSource& source) {
-    if (!source.isSerial) return "LAN " + DottedAddress(source.sender);
-    if (source.port < 0 || static_cast<std::size_t>(source.port) >= serial.ports.size())
-        return "USB";
-    return "USB " + serial.ports[static_cast<std::size_t>(source.port)].ComPortName;
+// Where a message came from or a board is reached, as the log names it:
+// "LAN 192.168.1.30", "USB /dev/ttyUSB0", or "USB" for a port not open.
+std::string PlaceText(bool isSerial, int port, const sockaddr_in& address) {
+    if (!isSerial) return "LAN " + DottedAddress(address);
+    if (port < 0 || static_cast<std::size_t>(port) >= serial.ports.size()) return "USB";
+    return "USB " + serial.ports[static_cast<std::size_t>(port)].ComPortName;
 }
 
-// Where board c is reached.
+std::string SourceText(const MessageSource& source) {
+    return PlaceText(source.isSerial, source.port, source.sender);
+}
+
 std::string BoardPlace(const Board& board) {
-    const int p = board.SerialIndex;
-    if (p < 0) return "LAN " + DottedAddress(board.UdpIP);
-    if (static_cast<std::size_t>(p) >= serial.ports.size()) return "USB";
-    return "USB " + serial.ports[static_cast<std::size_t>(p)].ComPortName;
+    return PlaceText(board.SerialIndex >= 0, board.SerialIndex, board.UdpIP);
 }
 
 void LogRefusedVersion(const std::string& identity, const MessageSource& source) {
