@@ -70,10 +70,7 @@ int PortOfDescriptor(int fd) {
 }
 
 bool IsPortInUse(const SerialPort& port) {
-    for (const std::string& used : serial.UsedUSB) {
-        if (used == port.ComPortName) return true;
-    }
-    return false;
+    return Contains(serial.UsedUSB, port.ComPortName);
 }
 
 }  // namespace
