@@ -35,13 +35,10 @@ void Append(std::string_view text) {
     if (monitor.line.size() >= kMaxLine) monitor.line += "...";
 }
 
-void AppendNumber(double value) {
-    char digits[32];
-    const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
-    Append(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
-}
-
-void AppendFloat(float value) {
+// The shortest text that reads back as the same value: a float written to a
+// dataref shows as the float it is, not as its double widening.
+template <typename Number>
+void AppendNumber(Number value) {
     char digits[32];
     const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
     Append(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
@@ -151,7 +148,7 @@ void MonitorNoteWrite(const BoardInput& in, unsigned element, float value) {
         AppendNumber(element);
     }
     Append(" = ");
-    AppendFloat(value);
+    AppendNumber(value);
 }
 
 void MonitorNoteCommand(const BoardInput& in, const char* what, unsigned count) {
