@@ -8,7 +8,7 @@
 
 #include "base/feature_level.h"
 
-// The eight settings of config.ini, with their defaults.
+// The settings of config.ini, with their defaults.
 struct Settings {
     int UDP_PORT = 5080;
     std::string SpecifiedIP = "auto";
@@ -17,6 +17,9 @@ struct Settings {
     int ScanTimeout = 512;
     bool USB_FIX = false;
     bool RESET_EVENTS = true;
+    // After scanning, one LAN host without a board is called each second,
+    // so a board switched on later is found; 0 stops those calls.
+    bool LAN_SLOW_SCAN = true;
     // Without the setting (the earlier level) the window never opens by itself.
     bool WINDOW_ON_CONNECT = kFeatures.windowOnConnect;
 };

@@ -62,6 +62,8 @@ void ApplySetting(const KeyValue& kv) {
         ReadBool(kv.value, settings.USB_FIX);
     } else if (kv.key == "RESET_EVENTS") {
         ReadBool(kv.value, settings.RESET_EVENTS);
+    } else if (kv.key == "LAN_SLOW_SCAN") {
+        ReadBool(kv.value, settings.LAN_SLOW_SCAN);
     } else if (kv.key == "WINDOW_ON_CONNECT" && kFeatures.windowOnConnect) {
         ReadBool(kv.value, settings.WINDOW_ON_CONNECT);
     }

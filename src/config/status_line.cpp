@@ -44,6 +44,12 @@ std::string BoardStatusText(int n, const std::string& address, const Board& boar
     return text;
 }
 
+std::string BoardLineHead(const Board& board) {
+    const std::string address = board.SerialIndex >= 0 ? "USB" : "LAN";
+    const std::string text = BoardStatusText(board.StatusLineNumber, address, board);
+    return text.substr(0, text.find(','));
+}
+
 void FinishBoardStatusLine(int n, const std::string& address, const Board& board) {
     Show(n, BoardStatusText(n, address, board));
 }

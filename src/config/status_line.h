@@ -21,5 +21,9 @@ void FinishBoardStatusLine(int n, const std::string& address, const Board& board
 
 std::string BoardStatusText(int n, const std::string& address, const Board& board);
 
+// The board's line up to its counts, as the log names the board:
+// "2. USB Kestrix Board #3".
+std::string BoardLineHead(const Board& board);
+
 // Asks for the status window once a board has been read (WINDOW_ON_CONNECT).
 void ShowStatusWindowOnConnect();

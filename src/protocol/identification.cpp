@@ -132,6 +132,14 @@ void NoteSameNumber(int b, unsigned number, const MessageSource& source) {
     }
 }
 
+// After the configuration's own lines ("Sending config", "Config sent: ..."),
+// which boards all write alike: which board it was and where it is.
+void LogConfigured(int b, const MessageSource& source) {
+    const unsigned number = Boards.at(b).OutDevice;
+    const std::string name = number == 0 ? "Lumora Panel" : "Board #" + Decimal(number);
+    Log("\n" + name + " (" + SourceText(source) + ") configured");
+}
+
 void ConfigureNumberedBoard(int b, unsigned number, const MessageSource& source) {
     NoteSameNumber(b, number, source);
     auto section = std::find(ArduinoID.begin(), ArduinoID.end(), number);
@@ -181,11 +189,15 @@ void HandleIdentification(const std::string& message, MessageSource& source) {
         const int back = AdoptDisconnectedSerialBoard(source, id);
         if (back >= 0) b = back;
     }
+    // A board that restarted, or was only reset, on the source it had.
+    if (owned)
+        Log("\n" + BoardLineHead(Boards[b]) + " - identified again (" + SourceText(source) + ")");
     if (selfConfiguring) {
         ConfigureSelfConfiguringBoard(identity, b, source);
     } else {
         ConfigureNumberedBoard(b, id, source);
     }
+    LogConfigured(b, source);
 }
 
 void OutputsOn(unsigned b, const MessageSource& source) {

@@ -29,7 +29,6 @@ bool LanTurn() {
     sockaddr_in sender{};
     const ssize_t got = ReceiveLanDatagram(&sender);
     if (got < 0) return false;
-    NoteLanDatagram(sender, got > 0 && recs[0] == '|', XPLMGetElapsedTime());
     HandleLanDatagram(recs, static_cast<std::size_t>(got), sender);
     return true;
 }

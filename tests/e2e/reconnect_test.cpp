@@ -1,7 +1,10 @@
 // Boards that come and go while the plugin runs: a serial board unplugged
-// and plugged back in, a LAN board that falls silent and comes back, and
-// the gates that keep the calls for them off.
+// and plugged back in, LAN boards that are only quiet, and the gates that
+// keep the calls for boards off.
 #include "protocol/reconnect.h"
+
+#include <algorithm>
+
 #include "base/plugin_state.h"
 #include "base/settings.h"
 #include "config/board_tables.h"
@@ -111,47 +114,114 @@ TEST_F(ReconnectTest, TwoSerialBoardsPluggedBackAtOnceAreBothFound) {
     EXPECT_EQ(twoBack->boardIndex(), indexTwo);
 }
 
-TEST_F(ReconnectTest, ASilentLanBoardIsCalledShownDisconnectedAndConfiguredWhenItAnswers) {
+// A LAN board is only ever quiet: nothing calls it, configures it again or
+// cuts it off, whether it would answer "XP" (the virtual board) or not (a
+// peer that never does once running), and a source that registered without
+// a board of its own (refused firmware, holding the index the next board
+// got) is no reason to touch that board either.
+TEST_F(ReconnectTest, QuietLanBoardsAreNeverCalledReconfiguredOrCutOff) {
+    folder.WriteDataCfg(kDataCfg);
+    folder.WriteSafeConfig("SCANNING_TIMEOUT = 20\n");
+    testenv::UdpPeer refused("127.0.0.3", folder.port());
+    testenv::UdpPeer mute("127.0.0.4", folder.port());
+    auto board = UdpBoard("127.0.0.2", vboard::BoardIdentity::Numbered(1, 132));
+    boards = {board.get()};
+    testing::internal::CaptureStderr();
+    simhost::SetFramePeriod(0.025);
+    StartAndInitialize();
+    refused.SendToPlugin(testenv::Bytes({'|', 'A', 100, '2'}), folder.port());
+    mute.SendToPlugin(testenv::Bytes({'|', 'A', 132, '2'}), folder.port());
+    ASSERT_TRUE(FramesUntil([&] { return AllRunning() && Boards.size() == 2; })) << log.str();
+    mute.SendToPlugin("~w", folder.port());
+    ASSERT_TRUE(FramesUntil([&] { return settings.ScanTimeout == 0; })) << log.str();
+    // The refused source holds the index the next board, the mute one, got.
+    const auto at = std::find(lan.UsedAddr.begin(), lan.UsedAddr.end(), 3);
+    ASSERT_NE(at, lan.UsedAddr.end());
+    ASSERT_EQ(lan.NetworkIndices[at - lan.UsedAddr.begin()], 0);
+
+    // A minute of nothing from any of them.
+    bool called = false;
+    auto drain = [&] {
+        for (const testenv::UdpPeer* peer : {&refused, &mute}) {
+            for (const std::string& d : peer->ReceiveAll()) called = called || d == "XP";
+        }
+        return false;
+    };
+    FramesUntil(drain, static_cast<int>(60 / 0.025f));
+    EXPECT_FALSE(called);
+    for (unsigned b = 0; b < 2; ++b) {
+        EXPECT_TRUE(Boards[b].AllowOutput) << b;
+        EXPECT_THAT(StatusLine(Boards[b].StatusLineNumber),
+                    testing::Not(HasSubstr("disconnected")));
+    }
+
+    // Their outputs go on.
+    simhost::SetValue("sim/cockpit2/annunciators/master_warning", 1);
+    simhost::SetValue("sim/cockpit2/annunciators/master_caution", 1);
+    ASSERT_TRUE(FramesUntil([&] { return board->outputs().leds.at(13); }, 20));
+    std::string got;
+    for (int frame = 0; frame < 20 && got.find(std::string{30, ')'}) == std::string::npos;
+         ++frame) {
+        Frame();
+        for (const std::string& d : mute.ReceiveAll()) got += d;
+    }
+    EXPECT_NE(got.find(std::string{30, ')'}), std::string::npos);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Occurrences(err, "\nConfig sent: 61 bytes"), 2) << err;
+}
+
+// A LAN board that restarts has no configuration; the ping of the plugin
+// that knew it makes it identify itself, and it is the board it was.
+TEST_F(ReconnectTest, ARestartedLanBoardIdentifiesItselfAgainAndIsConfiguredUnderItsLine) {
     folder.WriteDataCfg(kDataCfg);
     folder.WriteSafeConfig("SCANNING_TIMEOUT = 20\n");
     auto first = UdpBoard("127.0.0.2", vboard::BoardIdentity::Numbered(1, 132));
-    boards = {first.get()};
+    auto usb = SerialBoard("tty.usbmodem4101", vboard::BoardIdentity::Numbered(2, 132));
+    boards = {first.get(), usb.get()};
     testing::internal::CaptureStderr();
     StartUntilServing();
+    const int index = first->boardIndex();
+    const int line = Boards.at(index).StatusLineNumber;
 
-    // Powered off: silent past the limit, then its calls go unanswered.
     first.reset();
-    boards.clear();
-    const int frames = static_cast<int>((kLanSilentAfter + 8) / 0.025f);
-    ASSERT_TRUE(FramesUntil(
-        [] { return StatusLine(1) == "1. LAN Kestrix Board #1 - disconnected"; }, frames));
-    EXPECT_FALSE(Boards.at(0).AllowOutput);
-
-    // Powered up again: it answers the next call and is configured again.
     auto again = UdpBoard("127.0.0.2", vboard::BoardIdentity::Numbered(1, 132));
-    boards = {again.get()};
-    ASSERT_TRUE(FramesUntil([&] { return AllRunning(); }, 200)) << log.str();
-    EXPECT_EQ(again->boardIndex(), 0);
-    EXPECT_EQ(StatusLine(1), "1. LAN Kestrix Board #1,   1 outputs");
+    boards = {again.get(), usb.get()};
+    ASSERT_TRUE(FramesUntil([&] { return AllRunning(); }, static_cast<int>(4 / 0.025f)))
+        << log.str();
+    EXPECT_EQ(again->boardIndex(), index);
+    EXPECT_EQ(Boards.size(), 2u);
+    EXPECT_EQ(StatusLine(line), std::to_string(line) + ". LAN Kestrix Board #1,   1 outputs");
 
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(Occurrences(err, "\nNo answer from 127.0.0.2"), 1) << err;
-    EXPECT_EQ(Occurrences(err, "1. LAN Kestrix Board #1 - disconnected"), 1) << err;
+    EXPECT_EQ(Occurrences(err, "\n" + std::to_string(line) +
+                                   ". LAN Kestrix Board #1 - identified again (LAN 127.0.0.2)"),
+              1)
+        << err;
+    // Each configuration names its board, so two boards' lines can be told apart.
+    EXPECT_EQ(Occurrences(err, "Config sent: 61 bytes\nBoard #1 (LAN 127.0.0.2) configured"), 2);
+    EXPECT_EQ(Occurrences(err, "Config sent: 61 bytes\nBoard #2 (USB " + folder.deviceDir() +
+                                   "tty.usbmodem4101) configured"),
+              1)
+        << err;
 }
 
 // The calls after scanning obey the sweep's gates: none with scanning
 // switched off, none while paused. A host without a board and a serial
-// device that appears later are called only when the gates are open.
+// device that appears later are called only when the gates are open;
+// LAN_SLOW_SCAN = 0 stops the LAN calls only.
 TEST_F(ReconnectTest, CallsAfterScanningKeepTheSweepsGates) {
     struct Case {
         const char* name;
         const char* config;
         bool pause;
-        bool called;
+        bool lanCalled;
+        bool serialCalled;
     };
-    for (const Case& c : {Case{"open", "SCANNING_TIMEOUT = 1\n", false, true},
-                          Case{"paused", "SCANNING_TIMEOUT = 1\n", true, false},
-                          Case{"scanning off", "SCANNING_TIMEOUT = 0\n", false, false}}) {
+    for (const Case& c : {Case{"open", "SCANNING_TIMEOUT = 1\n", false, true, true},
+                          Case{"paused", "SCANNING_TIMEOUT = 1\n", true, false, false},
+                          Case{"scanning off", "SCANNING_TIMEOUT = 0\n", false, false, false},
+                          Case{"slow LAN scan off", "SCANNING_TIMEOUT = 1\nLAN_SLOW_SCAN = 0\n",
+                               false, false, true}}) {
         SCOPED_TRACE(c.name);
         testenv::SimFolder sim;
         testenv::PointSerialScanAt(sim.deviceDir());
@@ -178,7 +248,7 @@ TEST_F(ReconnectTest, CallsAfterScanningKeepTheSweepsGates) {
         later.LinkAs(sim.deviceDir() + "tty.usbserial-later");
         simhost::RunFrames(static_cast<int>(8 / 0.025));
         std::string request;
-        EXPECT_EQ(idleHost.Receive(&request, 50) && request == "XP", c.called);
-        EXPECT_EQ(later.Read(50).rfind("XP", 0) == 0, c.called);
+        EXPECT_EQ(idleHost.Receive(&request, 50) && request == "XP", c.lanCalled);
+        EXPECT_EQ(later.Read(50).rfind("XP", 0) == 0, c.serialCalled);
     }
 }

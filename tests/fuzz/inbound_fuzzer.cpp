@@ -174,11 +174,10 @@ sockaddr_in LanSender(int source, int variant) {
     return sender;
 }
 
-// As the LAN turn hands a datagram on: the watch hears of it first.
+// As the LAN turn hands a datagram on.
 void LanRecord(int source, int variant, const uint8_t* bytes, std::size_t length) {
     const sockaddr_in sender = LanSender(source, variant);
     length = std::min(length, kLanBufferSize);
-    NoteLanDatagram(sender, length > 0 && bytes[0] == '|', XPLMGetElapsedTime());
     HandleLanDatagram(bytes, length, sender);
 }
 

@@ -7,7 +7,6 @@
 #include "config/board_tables.h"
 #include "counting_new.h"
 #include "protocol/receive.h"
-#include "protocol/reconnect.h"
 #include "protocol_fixture.h"
 #include "simdata/held_inputs.h"
 #include "simdata/input_monitor.h"
@@ -217,11 +216,10 @@ TEST_F(InputEventsTest, SteadyMessagesAllocateNothing) {
         "\x01"
         "D32-"};
     // As the main cycle hands them on, with the input monitor and the output
-    // test off: the watch over boards hears of each datagram first.
+    // test off.
     auto handleAll = [&] {
         const double now = XPLMGetElapsedTime();
         for (const std::string& e : events) {
-            NoteLanDatagram(sender, false, static_cast<float>(now));
             HandleLanDatagram(reinterpret_cast<const uint8_t*>(e.data()), e.size(), sender);
         }
         ReportInputMonitor(now);

@@ -114,6 +114,11 @@ void VirtualBoard::Handle(const PluginMessage& message) {
         case PluginMessageKind::DiscoveryRequest:
             Queue(identity_.IdentificationMessage(), DescribeIdentity(identity_));
             break;
+        case PluginMessageKind::Ping:
+            // A board that restarted is still pinged by a plugin that knew
+            // it; without a configuration it says who it is, to get one.
+            if (!indexByte_) Queue(identity_.IdentificationMessage(), DescribeIdentity(identity_));
+            break;
         case PluginMessageKind::InputRequest:
             ReportAllInputs();
             break;
