@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "base/feature_level.h"
-
 // The settings of config.ini, with their defaults.
 struct Settings {
     int UDP_PORT = 5080;
@@ -20,8 +18,9 @@ struct Settings {
     // After scanning, one LAN host without a board is called each second,
     // so a board switched on later is found; 0 stops those calls.
     bool LAN_SLOW_SCAN = true;
-    // Without the setting (the earlier level) the window never opens by itself.
-    bool WINDOW_ON_CONNECT = kFeatures.windowOnConnect;
+    // The earlier level has no such setting, but the window opens all the
+    // same: config.ini cannot change this value there.
+    bool WINDOW_ON_CONNECT = true;
 };
 
 // The plugin folder the startup sequence finds, and the scratch paths the

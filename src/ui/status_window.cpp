@@ -2,6 +2,7 @@
 
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
+#include "base/feature_level.h"
 #include "base/plugin_state.h"
 #include "base/settings.h"
 

@@ -3,6 +3,7 @@
 // peers, each stepped once per simulated frame.
 #include <memory>
 
+#include "base/feature_level.h"
 #include "base/settings.h"
 #include "config/board_tables.h"
 #include "input_script.h"

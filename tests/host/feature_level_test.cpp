@@ -64,13 +64,15 @@ TEST_F(EarlierLevelTest, ClearingTheUsbBoxWritesUsbDeviceCountZeroAndCheckingRem
     EXPECT_EQ(XPGetWidgetProperty(window.UsbCheckbox, xpProperty_ButtonState, nullptr), 1);
 }
 
-TEST_F(EarlierLevelTest, WindowOnConnectIsIgnoredAndTheWindowStaysClosed) {
+// The earlier level has no WINDOW_ON_CONNECT key, but the flag is there
+// with its value true: the window opens whenever a board has been read.
+TEST_F(EarlierLevelTest, WindowOnConnectKeyIsIgnoredAndTheWindowOpensOnConnect) {
     KESTRIX_ONLY_AT_LEVEL(122);
-    StartWith("SCANNING_TIMEOUT = 0\nWINDOW_ON_CONNECT = 1\n");
-    EXPECT_FALSE(settings.WINDOW_ON_CONNECT);
+    StartWith("SCANNING_TIMEOUT = 0\nWINDOW_ON_CONNECT = 0\n");
+    EXPECT_TRUE(settings.WINDOW_ON_CONNECT);
     ReadConfigFile("[O]\n5L 0 sim/cockpit2/annunciators/master_warning\n", 0, 0, MessageSource{});
     EXPECT_THAT(StatusLine(1), HasSubstr("1."));
-    EXPECT_FALSE(simhost::IsShown(window.InstructionsWidget)) << "a board connected";
+    EXPECT_TRUE(simhost::IsShown(window.InstructionsWidget)) << "a board connected";
 }
 
 TEST_F(EarlierLevelTest, TheCurrentLevelHasPauseAndNoUsbBox) {
