@@ -215,13 +215,14 @@ TEST(SimOptionsTest, DatarefSetsParse) {
     ASSERT_TRUE(
         kestrix_sim::ParseDatarefSet("sim/cockpit2/autopilot/altitude_dial_ft=4500@6", &set));
     EXPECT_EQ(set.name, "sim/cockpit2/autopilot/altitude_dial_ft");
-    EXPECT_EQ(set.element, -1);
+    EXPECT_EQ(set.element, 0);  // the scalar
     EXPECT_DOUBLE_EQ(set.value, 4500);
     EXPECT_DOUBLE_EQ(set.at, 6);
     ASSERT_TRUE(kestrix_sim::ParseDatarefSet("sim/flightmodel2/gear/deploy_ratio[2]=0.5@1", &set));
     EXPECT_EQ(set.element, 2);
     EXPECT_DOUBLE_EQ(set.value, 0.5);
-    for (const char* bad : {"x=1", "=1@2", "x=@2", "x[a]=1@2", "x[1=1@2", "x=1,5@2"}) {
+    // Elements count from 1, as in data.cfg.
+    for (const char* bad : {"x=1", "=1@2", "x=@2", "x[a]=1@2", "x[1=1@2", "x=1,5@2", "x[0]=1@2"}) {
         EXPECT_FALSE(kestrix_sim::ParseDatarefSet(bad, &set)) << bad;
     }
 }

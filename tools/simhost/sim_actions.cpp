@@ -27,7 +27,8 @@ std::string Number(double value, bool asFloat) {
 
 std::string DescribeWrite(const simhost::DataRefWrite& write) {
     std::string text = "dataref " + write.name;
-    if (write.offset >= 0) text += "[" + std::to_string(write.offset) + "]";
+    // Elements counted from 1, as data.cfg and --set count them.
+    if (write.offset >= 0) text += "[" + std::to_string(write.offset + 1) + "]";
     if (write.type == xplmType_Data) {
         return text + " = \"" + write.bytes.substr(0, write.bytes.find('\0')) + "\"";
     }

@@ -60,13 +60,13 @@ void SetDataref(const DatarefSet& set, double now) {
         Say("%sset %s: no such dataref\n", TimeStamp(now).c_str(), set.name.c_str());
         return;
     }
-    if (set.element < 0) {
+    if (set.element == 0) {
         Say("%sset %s = %g\n", TimeStamp(now).c_str(), set.name.c_str(), set.value);
         simhost::SetValue(set.name, set.value);
     } else {
         Say("%sset %s[%d] = %g\n", TimeStamp(now).c_str(), set.name.c_str(), set.element,
             set.value);
-        simhost::SetElement(set.name, set.element, set.value);
+        simhost::SetElement(set.name, set.element - 1, set.value);  // counted from 1
     }
 }
 
@@ -103,6 +103,20 @@ EventSchedule::Event& EventSchedule::Add(Kind kind, double at) {
     event.kind = kind;
     event.at = at;
     return event;
+}
+
+void EventSchedule::AddTyped(const TypedLine& line, double now) {
+    switch (line.kind) {
+        case TypedLine::Kind::Set:
+            Add(Kind::Set, now).set = line.set;
+            break;
+        case TypedLine::Kind::Command:
+            Add(Kind::Command, now).command = line.command;
+            break;
+        case TypedLine::Kind::Menu:
+            Add(Kind::Menu, now).menu = line.menu;
+            break;
+    }
 }
 
 void EventSchedule::RunDue(double now, simhost::PluginModule& module) {

@@ -17,6 +17,8 @@ class EventSchedule {
     // Performs, in time order, every event due at virtual time now that has
     // not run yet, printing one line for each.
     void RunDue(double now, simhost::PluginModule& module);
+    // A line typed while the run goes on, due at once.
+    void AddTyped(const TypedLine& line, double now);
     // Prints a line for each event the run ended before.
     void ReportPending() const;
 

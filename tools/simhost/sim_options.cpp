@@ -1,7 +1,9 @@
 #include "sim_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <sstream>
 
 namespace kestrix_sim {
 namespace {
@@ -121,22 +123,61 @@ bool ParseMessageSend(const std::string& text, MessageSend* send) {
     return SplitAt(text, &number, &send->at) && ParseCount(number, &send->message);
 }
 
-bool ParseDatarefSet(const std::string& text, DatarefSet* set) {
-    std::string assignment;
-    if (!SplitAt(text, &assignment, &set->at)) return false;
+namespace {
+
+// "name=value" or "name[i]=value", i from 1.
+bool ParseAssignment(const std::string& assignment, DatarefSet* set) {
     const size_t equals = assignment.find('=');
     if (equals == std::string::npos || equals == 0) return false;
     if (!ParseNumber(assignment.substr(equals + 1), &set->value)) return false;
     std::string name = assignment.substr(0, equals);
-    set->element = -1;
+    set->element = 0;
     const size_t open = name.find('[');
     if (open != std::string::npos) {
         if (name.back() != ']' || open == 0) return false;
         if (!ParseCount(name.substr(open + 1, name.size() - open - 2), &set->element)) return false;
+        if (set->element == 0) return false;  // elements count from 1
         name.resize(open);
     }
     set->name = name;
     return true;
+}
+
+std::string WithoutBlanks(std::string text) {
+    text.erase(std::remove_if(text.begin(), text.end(),
+                              [](char c) { return c == ' ' || c == '\t' || c == '\r'; }),
+               text.end());
+    return text;
+}
+
+}  // namespace
+
+bool ParseDatarefSet(const std::string& text, DatarefSet* set) {
+    std::string assignment;
+    return SplitAt(text, &assignment, &set->at) && ParseAssignment(assignment, set);
+}
+
+bool ParseTypedLine(const std::string& line, TypedLine* typed, std::string* error) {
+    std::istringstream words(line);
+    std::string first, name, rest;
+    words >> first >> name;
+    std::getline(words, rest);
+    if (first == "command" && !name.empty() && WithoutBlanks(rest).empty()) {
+        typed->kind = TypedLine::Kind::Command;
+        typed->command.name = name;
+        return true;
+    }
+    if (first == "menu" && !name.empty()) {
+        typed->kind = TypedLine::Kind::Menu;
+        std::string item = name + rest;
+        item.erase(item.find_last_not_of(" \t\r") + 1);
+        return ParseMenuChoice(item + "@0", &typed->menu);
+    }
+    typed->kind = TypedLine::Kind::Set;
+    if (ParseAssignment(WithoutBlanks(line), &typed->set)) return true;
+    *error =
+        "\"" + line + "\" (type NAME = V, NAME[i] = V with i from 1, command NAME or menu Item)";
+    return false;
 }
 
 bool ParseCommandRun(const std::string& text, CommandRun* run) {
@@ -170,12 +211,20 @@ std::string SimUsage() {
            "  --menu \"Item@S\"         choose Plugins > <first menu> > Item at S seconds\n"
            "  --menu \"Menu/Item@S\"    choose Plugins > Menu > Item at S seconds\n"
            "  --message \"N@S\"         send simulator message N at S seconds\n"
-           "  --set \"NAME=V@S\"        set dataref NAME to V at S seconds (NAME[i]: element i)\n"
+           "  --set \"NAME=V@S\"        set dataref NAME to V at S seconds (NAME[i]: element i,\n"
+           "                          counted from 1 as in data.cfg)\n"
            "  --command \"NAME@S\"      run command NAME once at S seconds, as a key would\n"
            "  --datarefs FILE         dataref table (default "
            "<root>/Resources/plugins/DataRefs.txt\n"
            "                          when present, else the project's own)\n"
-           "  --commands FILE         command table (same defaults, Commands.txt)\n";
+           "  --commands FILE         command table (same defaults, Commands.txt)\n"
+           "While it runs, lines typed on standard input take effect at the next frame:\n"
+           "  NAME = V, NAME[i] = V   set a dataref (or element i, from 1) as the simulator would\n"
+           "  command NAME            run a command once, as a key bound to it would\n"
+           "  menu Item               choose Plugins > Kestrix > Item (e.g. menu Reconnect)\n"
+           "USB boards: the plugin looks for serial devices in /dev/; with the environment\n"
+           "variable KESTRIX_SERIAL_DIR=DIR it looks in DIR instead, where kestrix-board\n"
+           "--serial DIR links its pseudo-terminal.\n";
 }
 
 }  // namespace kestrix_sim

@@ -18,10 +18,11 @@ struct MessageSend {
 };
 
 // A dataref value the simulator sets at a given time, as if the pilot or the
-// aircraft changed it: a scalar, or element `element` (0-based) of an array.
+// aircraft changed it: a scalar, or element `element` of an array, counted
+// from 1 as data.cfg counts them.
 struct DatarefSet {
     std::string name;
-    int element = -1;  // -1: the scalar value
+    int element = 0;  // 0: the scalar value
     double value = 0;
     double at = 0;
 };
@@ -59,5 +60,16 @@ bool ParseMessageSend(const std::string& text, MessageSend* send);
 bool ParseDatarefSet(const std::string& text, DatarefSet* set);
 // "name@5"; false when malformed.
 bool ParseCommandRun(const std::string& text, CommandRun* run);
+
+// What a line typed while kestrix-sim runs asks for, at once.
+struct TypedLine {
+    enum class Kind { Set, Command, Menu } kind = Kind::Set;
+    DatarefSet set;
+    CommandRun command;
+    MenuChoice menu;
+};
+// "NAME = V", "NAME[i] = V", "command NAME" and "menu Item" (or
+// "menu Menu/Item"); false with a reason in *error when it is none of them.
+bool ParseTypedLine(const std::string& line, TypedLine* typed, std::string* error);
 
 }  // namespace kestrix_sim

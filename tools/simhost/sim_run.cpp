@@ -1,5 +1,6 @@
 #include "sim_run.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,10 +38,16 @@ std::string Absolute(const fs::path& path) {
     return fs::absolute(path).lexically_normal();
 }
 
-// The root's own table as the simulator ships it, else the project's.
+// The root's own table as the simulator ships it, else the project's: the
+// copy installed beside the program (bin/../share/kestrix-sim), else the
+// one in the source tree it was built from.
 std::string DefaultTable(const fs::path& root, const char* name) {
     fs::path own = root / "Resources" / "plugins" / name;
     if (fs::exists(own)) return Absolute(own);
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    const fs::path installed = program.parent_path().parent_path() / "share" / "kestrix-sim" / name;
+    if (!error && fs::exists(installed, error)) return Absolute(installed);
     return Absolute(fs::path(KESTRIX_SIM_DATA_DIR) / name);
 }
 
@@ -152,6 +159,48 @@ class SimulatorLog {
     std::ofstream file_;
 };
 
+// Lines typed on standard input while the run goes on, each taken at the
+// next frame. Not read when kestrix-sim runs in the background of an
+// interactive shell (the terminal would stop it at its first read), and no
+// more once the input has ended.
+class TypedLines {
+  public:
+    TypedLines() { open_ = !(isatty(STDIN_FILENO) && tcgetpgrp(STDIN_FILENO) != getpgrp()); }
+
+    void TakeInto(EventSchedule& events, double now) {
+        pollfd entry{STDIN_FILENO, POLLIN, 0};
+        while (open_ && poll(&entry, 1, 0) > 0) {
+            char bytes[512];
+            const ssize_t n = read(STDIN_FILENO, bytes, sizeof bytes);
+            if (n <= 0) {
+                open_ = false;  // ended; a last line without its newline still counts
+                pending_ += '\n';
+            } else {
+                pending_.append(bytes, static_cast<std::size_t>(n));
+            }
+            for (std::size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+                Take(pending_.substr(0, end), events, now);
+                pending_.erase(0, end + 1);
+            }
+        }
+    }
+
+  private:
+    static void Take(const std::string& line, EventSchedule& events, double now) {
+        if (line.find_first_not_of(" \t\r") == std::string::npos) return;
+        TypedLine typed;
+        std::string error;
+        if (ParseTypedLine(line, &typed, &error)) {
+            events.AddTyped(typed, now);
+        } else {
+            Say("%snot understood: %s\n", TimeStamp(now).c_str(), error.c_str());
+        }
+    }
+
+    bool open_ = false;
+    std::string pending_;
+};
+
 class Session {
   public:
     Session(const SimOptions& options, const SimPaths& paths)
@@ -172,6 +221,7 @@ class Session {
     const SimOptions& options_;
     const SimPaths& paths_;
     EventSchedule events_;
+    TypedLines typed_;
     StatusPrinter printer_;
     ActionPrinter actions_;
     SimulatorLog log_;
@@ -238,6 +288,7 @@ int Session::Run(const volatile std::sig_atomic_t* stopRequested) {
     if (!ReloadIfRequested()) return kLoadFailed;
     AfterFrame();
     while (!Finished() && !*stopRequested) {
+        typed_.TakeInto(events_, simhost::Now());
         simhost::RunFrame();
         events_.RunDue(simhost::Now(), module_);
         if (!ReloadIfRequested()) return kLoadFailed;
