@@ -187,7 +187,9 @@ std::string BoardUsage() {
            "  --label TEXT      prefix log lines with [TEXT]\n"
            "  --help            this text\n"
            "Input events typed on standard input, in the words of --inputs, follow the\n"
-           "script's (standard input is not read by a board running in the background).\n";
+           "script's (standard input is not read by a board running in the background).\n"
+           "A USB board is found only where the plugin looks for serial devices: run\n"
+           "kestrix-sim (or the simulator) with KESTRIX_SERIAL_DIR=DIR, the same DIR.\n";
 }
 
 std::string BoardLabel(const BoardOptions& options) {
