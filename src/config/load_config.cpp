@@ -72,18 +72,21 @@ void LoadConfig() {
     char fileName[kAircraftFileNameSize] = {};
     XPLMGetNthAircraftModel(XPLM_USER_AIRCRAFT, fileName, paths.cwd);
     paths.cwd[sizeof paths.cwd - 1] = '\0';
+    // Without an aircraft there is no folder to look in (not the root's
+    // "/data.cfg").
+    const bool aircraftKnown = paths.cwd[0] != '\0';
     const std::string aircraftFile = InFolder(FolderOf(paths.cwd), "data.cfg");
+    const std::string beside = aircraftKnown ? "beside the aircraft (" + aircraftFile + ")"
+                                             : "beside an aircraft (none is loaded)";
     paths.filepath = aircraftFile;
-    const bool inAircraft = CanRead(paths.filepath);
+    const bool inAircraft = aircraftKnown && CanRead(paths.filepath);
     if (!inAircraft) paths.filepath = InFolder(paths.foldername, "data.cfg");
     const bool found = inAircraft || CanRead(paths.filepath);
-    if (!inAircraft && found) {
-        Log("\nNo data.cfg beside the aircraft (" + aircraftFile + "): using " + paths.filepath);
-    }
+    if (!inAircraft && found) Log("\nNo data.cfg " + beside + ": using " + paths.filepath);
     Log("\nConfig file: " + paths.filepath);
     if (!found) {
-        Log("\nNo data.cfg beside the aircraft (" + aircraftFile + ") nor in the plugin folder (" +
-            paths.filepath + "): numbered boards get no inputs and no outputs");
+        Log("\nNo data.cfg was read: there is none " + beside + " nor in the plugin folder (" +
+            paths.filepath + "); numbered boards get no inputs and no outputs");
         return;
     }
     std::ifstream file(FilePath(paths.filepath));

@@ -101,11 +101,23 @@ TEST_F(LoadConfigTest, NeitherAByteOrderMarkNorADirectoryHidesTheBoards) {
 
 TEST_F(LoadConfigTest, WithoutAnyFileNoBoardHasASection) {
     EXPECT_EQ(Load(), "\nConfig file: " + DataCfgIn(pluginFolder()) +
-                          "\nNo data.cfg beside the aircraft (" + DataCfgIn(aircraftFolder()) +
-                          ") nor in the plugin folder (" + DataCfgIn(pluginFolder()) +
-                          "): numbered boards get no inputs and no outputs");
+                          "\nNo data.cfg was read: there is none beside the aircraft (" +
+                          DataCfgIn(aircraftFolder()) + ") nor in the plugin folder (" +
+                          DataCfgIn(pluginFolder()) +
+                          "); numbered boards get no inputs and no outputs");
     EXPECT_THAT(ArduinoID, IsEmpty());
     EXPECT_THAT(ArduinoConfigFile, IsEmpty());
+}
+
+// With no aircraft loaded the plugin folder's file is the only one, and the
+// log does not name a folder of no aircraft.
+TEST_F(LoadConfigTest, WithoutAnAircraftOnlyThePluginFolderIsLookedIn) {
+    simhost::SetAircraftPath("");
+    EXPECT_THAT(Load(), HasSubstr("there is none beside an aircraft (none is loaded) nor in"));
+    testenv::WriteFile(DataCfgIn(pluginFolder()), "*3\n[I]\nD6 sim/b\n");
+    EXPECT_THAT(Load(), HasSubstr("\nNo data.cfg beside an aircraft (none is loaded): using " +
+                                  DataCfgIn(pluginFolder())));
+    EXPECT_THAT(ArduinoID, ElementsAre(3u));
 }
 
 TEST(CutConfigSections, StoresSectionLinesAndDropsInfoBlocks) {

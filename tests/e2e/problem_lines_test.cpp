@@ -123,9 +123,9 @@ TEST_F(VirtualBoardsTest, StartupProblemsAreToldAndTheInstalledSampleIsNotRead) 
                        testenv::ReadFile(std::string(KESTRIX_SOURCE_DIR) + "/examples/data.cfg"));
     simhost::ChooseMenuItem("Kestrix", "Reconnect");
     EXPECT_TRUE(ArduinoID.empty());
-    EXPECT_EQ(Count(LogTxt(), "Kestrix: No data.cfg beside the aircraft (" + aircraftFile +
-                                  ") nor in the plugin folder (" + pluginFile +
-                                  "): numbered boards get no inputs and no outputs\n"),
+    EXPECT_EQ(Count(LogTxt(), "Kestrix: No data.cfg was read: there is none beside the aircraft (" +
+                                  aircraftFile + ") nor in the plugin folder (" + pluginFile +
+                                  "); numbered boards get no inputs and no outputs\n"),
               1u);
     EXPECT_EQ(Count(LogTxt(), port), 2u);
     close(holder);
