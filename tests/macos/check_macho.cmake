@@ -2,7 +2,8 @@
 # a Mac will load:
 #   - exactly the architectures ARCHS (x86_64 and arm64), nothing else;
 #   - in each: no library linked but libSystem, the minimum system
-#     MIN_VERSION for macOS, a code signature on arm64;
+#     MIN_VERSION for macOS, a code signature on arm64 whose page hashes
+#     match the slice (verify_signature.py);
 #   - every undefined symbol either a libSystem symbol (listed in the stub
 #     LIBSYSTEM, bound to libSystem) or, for a module, one of the SDK
 #     functions declared in SDK_DIR (bound by name wherever the simulator
@@ -10,8 +11,13 @@
 #   - for a module, exactly the five entry points exported.
 #   cmake -DFILE=<binary> -DKIND=module|program -DARCHS=x86_64,arm64 -DMIN_VERSION=11.0
 #         -DSDK_DIR=<sdk> -DLIBSYSTEM=<libSystem.tbd> -DLIPO=... -DOBJDUMP=... -DNM=...
-#         -P check_macho.cmake
+#         -DPYTHON=<python3> -P check_macho.cmake
 cmake_minimum_required(VERSION 3.20)
+foreach(tool LIPO OBJDUMP NM PYTHON)
+  if(NOT ${tool})
+    message(FATAL_ERROR "check_macho.cmake needs -D${tool}=<program>")
+  endif()
+endforeach()
 string(REPLACE "," ";" ARCHS "${ARCHS}")
 set(problems "")
 macro(problem text)
@@ -107,6 +113,17 @@ foreach(arch IN LISTS found_archs)
     endif()
   endforeach()
 endforeach()
+
+# The signature must match what it signs: a slice changed after linking
+# would be killed on Apple Silicon when its page is mapped.
+execute_process(
+  COMMAND ${PYTHON} ${CMAKE_CURRENT_LIST_DIR}/verify_signature.py ${FILE} --require arm64
+  OUTPUT_VARIABLE signature_problems RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  string(STRIP "${signature_problems}" signature_problems)
+  string(REPLACE "\n" "\n  " signature_problems "${signature_problems}")
+  problem("${signature_problems}")
+endif()
 
 if(problems)
   message(FATAL_ERROR "${FILE} is not what a Mac loads:${problems}")

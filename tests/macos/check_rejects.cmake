@@ -2,7 +2,7 @@
 # would break the plugin there: a small module (fake_module.c) is linked
 # once as the build links mac.xpl, and must pass; then once per fault, and
 # each must fail with its problem named.
-#   cmake -DZIG=<zig> -DLD64=<ld64.lld> -DLIPO=... -DOBJDUMP=... -DNM=... -DLIBSYSTEM=<tbd>
+#   cmake -DZIG=<zig> -DLD64=<ld64.lld> -DLIPO=... -DOBJDUMP=... -DNM=... -DPYTHON=... -DLIBSYSTEM=<tbd>
 #         -DSDK_DIR=<sdk> -DEXPORTS=<exports_mac.txt> -DWORK=<empty dir> -P check_rejects.cmake
 cmake_minimum_required(VERSION 3.20)
 set(here ${CMAKE_CURRENT_LIST_DIR})
@@ -38,7 +38,8 @@ set(cases
   "unsigned_arm64|-no_adhoc_codesign on arm64|arm64: no code signature"
   "older_minimum|x86_64 for macOS 10.13|x86_64: minimum macOS '10.13', expected 11.0"
   "unknown_undefined|-u/-U _KestrixNowhere|undefined _KestrixNowhere is neither"
-  "sdk_from_a_library|_XPLMGetMyID from xplm.tbd|SDK function _XPLMGetMyID bound to 'XPLM'")
+  "sdk_from_a_library|_XPLMGetMyID from xplm.tbd|SDK function _XPLMGetMyID bound to 'XPLM'"
+  "changed_after_signing|a byte of arm64 code changed|arm64: page 0 does not match its hash")
 set(failures "")
 foreach(case IN LISTS cases)
   string(REPLACE "|" ";" fields "${case}")
@@ -67,6 +68,11 @@ foreach(case IN LISTS cases)
   set(module ${WORK}/${name}.xpl)
   link_slice(${WORK}/${name}_x86_64 x86_64 ${x86_minimum} ${x86})
   link_slice(${WORK}/${name}_arm64 arm64 11.0 ${arm})
+  if(name STREQUAL "changed_after_signing")
+    # One bit of the first page flipped, as a later tool might change it.
+    run(${PYTHON} -c "import sys\nd = bytearray(open(sys.argv[1], 'rb').read())\nd[64] ^= 1\nopen(sys.argv[1], 'wb').write(d)"
+        ${WORK}/${name}_arm64)
+  endif()
   if(name STREQUAL "one_architecture")
     file(COPY_FILE ${WORK}/${name}_arm64 ${module})
   else()
@@ -75,7 +81,7 @@ foreach(case IN LISTS cases)
   execute_process(
     COMMAND ${CMAKE_COMMAND} -DFILE=${module} -DKIND=module -DARCHS=x86_64,arm64
             -DMIN_VERSION=11.0 -DSDK_DIR=${SDK_DIR} -DLIBSYSTEM=${LIBSYSTEM} -DLIPO=${LIPO}
-            -DOBJDUMP=${OBJDUMP} -DNM=${NM} -P ${here}/check_macho.cmake
+            -DOBJDUMP=${OBJDUMP} -DNM=${NM} -DPYTHON=${PYTHON} -P ${here}/check_macho.cmake
     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
   string(REGEX REPLACE "[ \n]+" " " output "${output}")
   if(expected STREQUAL "")
