@@ -5,6 +5,7 @@
 #   cmake -DZIG=<zig> -DLD64=<ld64.lld> -DLIPO=... -DOBJDUMP=... -DNM=... -DPYTHON=... -DLIBSYSTEM=<tbd>
 #         -DSDK_DIR=<sdk> -DEXPORTS=<exports_mac.txt> -DWORK=<empty dir> -P check_rejects.cmake
 cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/../support/expect_verdict.cmake)
 set(here ${CMAKE_CURRENT_LIST_DIR})
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -78,24 +79,10 @@ foreach(case IN LISTS cases)
   else()
     run(${LIPO} -create ${WORK}/${name}_x86_64 ${WORK}/${name}_arm64 -output ${module})
   endif()
-  execute_process(
-    COMMAND ${CMAKE_COMMAND} -DFILE=${module} -DKIND=module -DARCHS=x86_64,arm64
-            -DMIN_VERSION=11.0 -DSDK_DIR=${SDK_DIR} -DLIBSYSTEM=${LIBSYSTEM} -DLIPO=${LIPO}
-            -DOBJDUMP=${OBJDUMP} -DNM=${NM} -DPYTHON=${PYTHON} -P ${here}/check_macho.cmake
-    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-  string(REGEX REPLACE "[ \n]+" " " output "${output}")
-  if(expected STREQUAL "")
-    if(NOT result EQUAL 0)
-      string(APPEND failures "\n${name}: a sound module was refused: ${output}")
-    endif()
-  elseif(result EQUAL 0)
-    string(APPEND failures "\n${name}: passed the check")
-  else()
-    string(FIND "${output}" "${expected}" at)
-    if(at LESS 0)
-      string(APPEND failures "\n${name}: refused without naming \"${expected}\": ${output}")
-    endif()
-  endif()
+  expect_verdict(${name} "${expected}" failures
+    ${CMAKE_COMMAND} -DFILE=${module} -DKIND=module -DARCHS=x86_64,arm64
+    -DMIN_VERSION=11.0 -DSDK_DIR=${SDK_DIR} -DLIBSYSTEM=${LIBSYSTEM} -DLIPO=${LIPO}
+    -DOBJDUMP=${OBJDUMP} -DNM=${NM} -DPYTHON=${PYTHON} -P ${here}/check_macho.cmake)
 endforeach()
 if(failures)
   message(FATAL_ERROR "the Mach-O check misjudged:${failures}")

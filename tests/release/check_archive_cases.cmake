@@ -3,6 +3,7 @@
 # fault must fail with its problem named.
 #   cmake -DCHECK=<check_archive.cmake> -DWORK=<empty dir> -P check_archive_cases.cmake
 cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/../support/expect_verdict.cmake)
 set(layout README.txt Kestrix/64/lin.xpl Kestrix/64/mac.xpl Kestrix/64/win.xpl
   Kestrix/32/lin.xpl Kestrix/config.ini Kestrix/data.cfg.sample
   kestrix-check/linux/kestrix-check kestrix-check/macos/kestrix-check
@@ -66,23 +67,9 @@ foreach(case IN LISTS cases)
   file(WRITE ${stage}.sha256 "${hashes}")
   execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${stage}.zip --format=zip ${files}
                   WORKING_DIRECTORY ${stage})
-  execute_process(
-    COMMAND ${CMAKE_COMMAND} -DARCHIVE=${stage}.zip -DHASHES=${stage}.sha256
-            -DWORK=${stage}-check -P ${CHECK}
-    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-  string(REGEX REPLACE "[ \n]+" " " output "${output}")
-  if(expected STREQUAL "")
-    if(NOT result EQUAL 0)
-      string(APPEND failures "\n${name}: a sound archive was refused: ${output}")
-    endif()
-  elseif(result EQUAL 0)
-    string(APPEND failures "\n${name}: passed the check")
-  else()
-    string(FIND "${output}" "${expected}" at)
-    if(at LESS 0)
-      string(APPEND failures "\n${name}: refused without naming \"${expected}\": ${output}")
-    endif()
-  endif()
+  expect_verdict(${name} "${expected}" failures
+    ${CMAKE_COMMAND} -DARCHIVE=${stage}.zip -DHASHES=${stage}.sha256
+    -DWORK=${stage}-check -P ${CHECK})
 endforeach()
 if(failures)
   message(FATAL_ERROR "the archive check misjudged:${failures}")
