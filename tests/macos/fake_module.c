@@ -9,7 +9,9 @@ int XPluginStart(char* name, char* signature, char* description) {
     return XPLMGetMyID() >= 0;
 }
 void XPluginStop(void) {}
-int XPluginEnable(void) { return 1; }
+int XPluginEnable(void) {
+    return 1;
+}
 void XPluginDisable(void) {}
 void XPluginReceiveMessage(int from, int message, void* param) {
     (void)from;
@@ -17,4 +19,6 @@ void XPluginReceiveMessage(int from, int message, void* param) {
     (void)param;
 }
 /* Exported only by the case that exports too much. */
-int KestrixExtra(void) { return 2; }
+int KestrixExtra(void) {
+    return 2;
+}
