@@ -17,12 +17,7 @@ function(kestrix_sdk_import_library dll)
   target_link_libraries(xplane_sdk INTERFACE ${lib})
 endfunction()
 
-# What a .def lists under EXPORTS, one name per line.
-function(kestrix_sdk_function_names dll out)
-  file(STRINGS ${KESTRIX_SDK_DEF_DIR}/${dll}.def lines REGEX "^  [A-Za-z]")
-  list(TRANSFORM lines STRIP)
-  set(${out} ${lines} PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/sdk_functions.cmake)
 
 add_custom_target(xplane_sdk_imports)
 kestrix_sdk_import_library(XPLM_64)
