@@ -1,0 +1,47 @@
+// Steppers reach their target without passing it, within their limits.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "stepper_motion.h"
+
+namespace {
+
+// Steps the way the board's timer does, planning every half millisecond;
+// returns the milliseconds until the motor stands at the target.
+int MoveTo(kxfw::StepperMotion& motion, int16_t* position, int16_t target, int* overshoot,
+           int* fastest) {
+    motion.SetTarget(target, 2500);
+    double exact = *position;
+    for (int tick = 0; tick < 20000; ++tick) {
+        const int16_t speed = motion.Plan(*position, 500);
+        *fastest = std::max(*fastest, std::abs(speed));
+        exact += speed * 0.0005;
+        *position = static_cast<int16_t>(exact);
+        *overshoot = std::max(*overshoot, (target - *position) * (target > 0 ? -1 : 1));
+        if (*position == target && speed == 0) return tick / 2;
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(firmwareMotion, StepperArrivesWithinItsLimitsBothWays) {
+    struct Row {
+        bool firstKind;
+        uint16_t stepsPerTurn;
+        int16_t target;
+    } rows[] = {{true, 400, 2000}, {true, 3200, -3000}, {false, 4096, 300}, {true, 0, 5}};
+    for (const Row& row : rows) {
+        kxfw::StepperMotion motion;
+        const kxfw::StepperLimits limits = kxfw::LimitsFor(row.firstKind, row.stepsPerTurn);
+        motion.SetLimits(limits);
+        int16_t position = 0;
+        int overshoot = 0, fastest = 0;
+        EXPECT_GE(MoveTo(motion, &position, row.target, &overshoot, &fastest), 0) << row.target;
+        EXPECT_LE(overshoot, 1) << row.target;
+        EXPECT_LE(fastest, limits.topSpeed);
+    }
+    EXPECT_EQ(kxfw::IntegerSqrt(1000000), 1000);
+    EXPECT_EQ(kxfw::IntegerSqrt(99), 9);
+}
