@@ -71,6 +71,8 @@ class BoardCore {
     // At power-up: the board announces itself, so a plugin that has the port
     // open already configures it again after a restart.
     void Start() { identify_ = true; }
+    // The number the board announces (1 to 9), read at power-up.
+    void SetNumber(uint8_t boardNumber) { number_ = boardNumber; }
     // One turn of the main loop: every whole message waiting is handled,
     // then answers and input events go out as far as the line takes them.
     void Poll();
