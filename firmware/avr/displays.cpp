@@ -17,20 +17,20 @@ const uint8_t kDecodeMode = 0x09, kIntensity = 0x0A, kScanLimit = 0x0B, kShutdow
 
 FastPin dataPin, clockPin;
 
+// The clock rests low; each bit is taken on its rising edge.
 void ShiftByte(const FastPin& data, const FastPin& clock, uint8_t byte, bool msbFirst) {
     for (uint8_t i = 0; i < 8; ++i) {
-        const uint8_t bit = msbFirst ? (byte >> (7 - i)) & 1 : (byte >> i) & 1;
-        data.Write(bit);
-        clock.Write(true);
-        clock.Write(false);
+        data.Set(msbFirst ? (byte & 0x80) : (byte & 0x01));
+        byte = msbFirst ? static_cast<uint8_t>(byte << 1) : static_cast<uint8_t>(byte >> 1);
+        clock.Pulse();
     }
 }
 
 void Max7219Write(const FastPin& load, uint8_t reg, uint8_t value) {
-    load.Write(false);
+    load.Set(false);
     ShiftByte(dataPin, clockPin, reg, true);
     ShiftByte(dataPin, clockPin, value, true);
-    load.Write(true);  // the rising edge latches the 16 bits
+    load.Set(true);  // the rising edge latches the 16 bits
 }
 
 void OutputLow(uint8_t pin) {
@@ -86,8 +86,7 @@ void LedPortShow(uint8_t pin, const uint8_t* bytes, uint8_t count) {
     // byte least significant bit first, so its bit 7 (the lowest LED
     // number) ends on QA.
     for (uint8_t i = 0; i < count; ++i) ShiftByte(data, clock, bytes[i], false);
-    latch.Write(true);
-    latch.Write(false);
+    latch.Pulse();
 }
 
 }  // namespace kxavr

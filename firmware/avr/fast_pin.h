@@ -33,6 +33,17 @@ struct FastPin {
         }
         SREG = saved;
     }
+    // Without turning interrupts off: writing the bit to the input register
+    // flips the output bit in one store, which no interrupt can split. For
+    // pins that only the loop drives (the displays' and the LED port's
+    // lines); reading the output bit is safe there.
+    void Set(bool high) const {
+        if (((*out & mask) != 0) != high) *in = mask;
+    }
+    void Pulse() const {
+        *in = mask;
+        *in = mask;
+    }
     // Inside an interrupt (interrupts already off).
     void WriteFromInterrupt(bool high) const {
         if (high) {

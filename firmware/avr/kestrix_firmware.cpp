@@ -17,7 +17,6 @@ kxavr::SerialStream stream;
 kxfw::SerialLink link(stream, kxfw::kUploadSize);
 kxavr::MegaHardware hardware;
 kxfw::BoardCore core(1, hardware, link);
-uint16_t lastMicros = 0;
 
 }  // namespace
 
@@ -25,7 +24,6 @@ void setup() {
     core.SetNumber(kxavr::BoardNumberFromEeprom());
     Serial.begin(115200);
     kxavr::Timer5Begin();
-    lastMicros = static_cast<uint16_t>(micros());
     core.Start();
 }
 
@@ -34,8 +32,7 @@ void loop() {
     const uint16_t nowMs = static_cast<uint16_t>(millis());
     core.Poll();
     hardware.ScanInputs(core.inputs(), static_cast<uint8_t>(nowMs));
-    kxavr::SteppersService(static_cast<uint16_t>(nowUs - lastMicros), nowMs);
-    lastMicros = nowUs;
+    kxavr::SteppersService(nowUs, nowMs);
     // One count per pass in a register of its own: the test host counts the
     // loop's rate from its writes.
     ++GPIOR0;

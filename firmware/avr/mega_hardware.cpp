@@ -60,7 +60,11 @@ void MegaHardware::ConfigurePins(const uint8_t* pinTable, uint8_t* levels) {
         in_[pin] = portInputRegister(port);
         mask_[pin] = digitalPinToBitMask(pin);
     }
-    for (uint8_t pin = kFirstFreePin; pin < kxfw::kPinCount; ++pin) TakeRole(pin, pinTable[pin]);
+    switchCount_ = 0;
+    for (uint8_t pin = kFirstFreePin; pin < kxfw::kPinCount; ++pin) {
+        TakeRole(pin, pinTable[pin]);
+        if (pinTable[pin] == 1 || pinTable[pin] == 4) switches_[switchCount_++] = pin;
+    }
     SteppersConfigure(pinTable);
     row_ = 0;
     delayMicroseconds(20);  // the pull-ups settle before the first reading
@@ -108,8 +112,8 @@ void MegaHardware::SetLedPort(uint8_t pin, const uint8_t* bytes, uint8_t count) 
 }
 
 void MegaHardware::ScanInputs(kxfw::InputEngine& inputs, uint8_t nowMs) {
-    for (uint8_t pin = kFirstFreePin; pin < kxfw::kPinCount; ++pin) {
-        if (inputs.IsDigitalInput(pin)) inputs.SampleDigital(pin, Level(pin), nowMs);
+    for (uint8_t i = 0; i < switchCount_; ++i) {
+        inputs.SampleDigital(switches_[i], Level(switches_[i]), nowMs);
     }
     for (uint8_t e = 0; e < inputs.encoderCount(); ++e) {
         const uint8_t pin = inputs.encoder(e).pin;

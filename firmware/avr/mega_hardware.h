@@ -34,6 +34,8 @@ class MegaHardware : public kxfw::BoardHardware {
     uint8_t pinTable_[kxfw::kPinTableSize] = {};
     volatile uint8_t* in_[kxfw::kPinCount] = {};
     uint8_t mask_[kxfw::kPinCount] = {};
+    uint8_t switches_[kxfw::kPinCount] = {};  // pins read as switches, in order
+    uint8_t switchCount_ = 0;
     uint8_t row_ = 0;
     uint8_t channel_ = 0;
     bool converting_ = false;

@@ -13,7 +13,6 @@ namespace kxavr {
 namespace {
 
 const uint16_t kTickTicks = 400;  // 200 microseconds of timer 5: 5 kHz
-const uint16_t kTickRate = 5000;
 const uint16_t kCoilsOffAfterMs = 1000;
 
 // Half steps of a 28BYJ-48: IN1..IN4 as bits 0..3.
@@ -39,6 +38,7 @@ Stepper steppers[kxfw::kMaxSteppers];
 volatile uint8_t stepperCount = 0;
 FastPin directionPin;
 volatile bool ticking = false;
+uint16_t lastPlanUs = 0;
 
 void WriteCoils(const Stepper& s, uint8_t pattern) {
     for (uint8_t k = 0; k < 4; ++k) s.coils[k].WriteFromInterrupt((pattern >> k) & 1);
@@ -113,16 +113,21 @@ void StepperTarget(uint8_t pin, int16_t target, uint16_t frameUnits) {
     SREG = saved;
 }
 
-void SteppersService(uint16_t elapsedUs, uint16_t nowMs) {
+void SteppersService(uint16_t nowUs, uint16_t nowMs) {
+    if (static_cast<uint16_t>(nowUs - lastPlanUs) < kxfw::kPlanPeriodUs) return;
+    lastPlanUs = static_cast<uint16_t>(lastPlanUs + kxfw::kPlanPeriodUs);
+    // A loop held up for longer than a period does not plan twice.
+    if (static_cast<uint16_t>(nowUs - lastPlanUs) >= kxfw::kPlanPeriodUs) lastPlanUs = nowUs;
     for (uint8_t i = 0; i < stepperCount; ++i) {
         Stepper& s = steppers[i];
         uint8_t saved = SREG;
         cli();
         const int16_t position = s.position;
         SREG = saved;
-        const int16_t speed = s.motion.Plan(position, elapsedUs);
+        const int16_t speed = s.motion.Plan(position);
         const uint16_t magnitude = static_cast<uint16_t>(speed < 0 ? -speed : speed);
-        const uint32_t increment = static_cast<uint32_t>(magnitude) * 65536UL / kTickRate;
+        // magnitude x 65536 / 5000 ticks a second, without a division.
+        const uint32_t increment = (static_cast<uint32_t>(magnitude) * 53687UL) >> 12;
         saved = SREG;
         cli();
         s.increment = increment > 65535 ? 65535 : static_cast<uint16_t>(increment);

@@ -21,7 +21,8 @@ void SteppersConfigure(const uint8_t* pinTable);
 // Per stepper of the "S" settings: pin, steps per turn (low, high byte).
 void SteppersSetTurns(const uint8_t* bytes, uint8_t count);
 void StepperTarget(uint8_t pin, int16_t target, uint16_t frameUnits);
-// From the loop: speeds planned, idle coils switched off.
-void SteppersService(uint16_t elapsedUs, uint16_t nowMs);
+// From the loop: every kPlanPeriodUs the speeds are planned and idle coils
+// switched off.
+void SteppersService(uint16_t nowUs, uint16_t nowMs);
 
 }  // namespace kxavr

@@ -35,11 +35,13 @@ class AnalogChannel {
     // The report was queued: it is what the plugin has now.
     void Sent(const InputEvent& event);
 
-    static uint16_t Thousandths(uint16_t raw, uint8_t lowPercent, uint8_t highPercent);
+    // A 10-bit reading in thousandths of the travel.
+    uint16_t Thousandths(uint16_t raw) const;
 
   private:
     uint8_t how_ = 0;
-    uint8_t low_ = 0, high_ = 100;
+    uint16_t from_ = 0;       // the travel's start, as a 10-bit reading
+    uint32_t scale_ = 64064;  // thousandths per reading step, x 65536
     uint16_t now_ = 0xFFFF;   // thousandths of the latest reading
     uint16_t sent_ = 0xFFFF;  // value (reading, position, switch 0/1) last reported
     uint8_t seen_ = 0;        // selector: position of the previous reading

@@ -6,12 +6,8 @@
 
 namespace kxfw {
 
-void InputEngine::SetBit(uint8_t* bits, uint8_t n, bool on) {
-    if (on) {
-        bits[n >> 3] = static_cast<uint8_t>(bits[n >> 3] | (1 << (n & 7)));
-    } else {
-        bits[n >> 3] = static_cast<uint8_t>(bits[n >> 3] & ~(1 << (n & 7)));
-    }
+void InputEngine::SetStable(uint8_t pin, bool high) {
+    state_[pin] = static_cast<uint8_t>((state_[pin] & kDigital) | (high ? kHigh : 0));
 }
 
 void InputEngine::Clear() {
@@ -21,14 +17,12 @@ void InputEngine::Clear() {
 
 void InputEngine::Configure(const uint8_t* pinTable, const uint8_t* levels) {
     Clear();
-    memset(digital_, 0, sizeof digital_);
-    memcpy(stable_, levels, sizeof stable_);
-    memset(pending_, 0, sizeof pending_);
+    for (uint8_t pin = 0; pin < kPinCount; ++pin) state_[pin] = Bit(levels, pin) ? kHigh : 0;
     matrixPin_ = 0xFF;
     encoderCount_ = 0;
     for (uint8_t pin = 0; pin < kPinCount; ++pin) {
         const PinRole role = DecodePinMode(pinTable[pin]);
-        if (role.family == PinFamily::DigitalInput) SetBit(digital_, pin, true);
+        if (role.family == PinFamily::DigitalInput) state_[pin] |= kDigital;
         if (role.family == PinFamily::MatrixExtraPin) matrixPin_ = pin;
         if (role.family == PinFamily::Encoder && pin + 1 < kPinCount &&
             encoderCount_ < kMaxEncoders) {
@@ -44,7 +38,7 @@ void InputEngine::Configure(const uint8_t* pinTable, const uint8_t* levels) {
             slot.decoder.Reset(role.encoderType, phases);
         }
     }
-    if (matrixPin_ != 0xFF) SetBit(digital_, matrixPin_, true);
+    if (matrixPin_ != 0xFF) state_[matrixPin_] |= kDigital;
     ConfigureMatrix(pinTable);
 }
 
@@ -80,31 +74,26 @@ InputEvent InputEngine::DigitalEvent(uint8_t pin, bool high) const {
 
 // A level that differs from the stable one counts once it has held for
 // kDebounceMs; a change that finds the queue full stays pending and goes in
-// at a later sample.
-bool InputEngine::Debounce(uint8_t* stable, uint8_t* pending, uint8_t* since, uint8_t n, bool high,
-                           uint8_t nowMs, bool* changed) {
-    *changed = false;
-    if (Bit(stable, n) == high) {
-        SetBit(pending, n, false);
+// at a later sample. True when the change counts now.
+bool InputEngine::Debounce(uint8_t pin, bool high, uint8_t nowMs) {
+    uint8_t& state = state_[pin];
+    if (((state & kHigh) != 0) == high) {
+        state = static_cast<uint8_t>(state & ~kPending);
         return false;
     }
-    if (!Bit(pending, n)) {
-        SetBit(pending, n, true);
-        since[n] = nowMs;
+    if (!(state & kPending)) {
+        state = static_cast<uint8_t>(state | kPending);
+        since_[pin] = nowMs;
         return false;
     }
-    if (static_cast<uint8_t>(nowMs - since[n]) < kDebounceMs) return false;
-    *changed = true;
-    return true;
+    return static_cast<uint8_t>(nowMs - since_[pin]) >= kDebounceMs;
 }
 
 void InputEngine::SampleDigital(uint8_t pin, bool high, uint8_t nowMs) {
-    if (pin >= kPinCount || !Bit(digital_, pin)) return;
-    bool changed = false;
-    if (!Debounce(stable_, pending_, since_, pin, high, nowMs, &changed)) return;
+    if (pin >= kPinCount || !(state_[pin] & kDigital)) return;
+    if (!Debounce(pin, high, nowMs)) return;
     if (!queue_.Push(DigitalEvent(pin, high))) return;
-    SetBit(stable_, pin, high);
-    SetBit(pending_, pin, false);
+    SetStable(pin, high);
 }
 
 void InputEngine::AddSteps(uint8_t pin, bool up, uint8_t steps) {
@@ -129,10 +118,8 @@ void InputEngine::SampleEncoder(uint8_t index, uint8_t phases, uint8_t nowMs) {
         for (uint8_t k = 0; k < 2; ++k) {
             const uint8_t pin = static_cast<uint8_t>(slot.pin + k);
             const bool high = (phases >> (1 - k)) & 1;
-            bool changed = false;
-            if (!Debounce(stable_, pending_, since_, pin, high, nowMs, &changed)) continue;
-            SetBit(stable_, pin, high);
-            SetBit(pending_, pin, false);
+            if (!Debounce(pin, high, nowMs)) continue;
+            SetStable(pin, high);
             if (!high) step = k == 0 ? 1 : -1;
         }
     } else {
@@ -190,7 +177,7 @@ bool InputEngine::ReportOne(uint16_t at, bool* queued) {
     *queued = true;
     if (at < kPinCount) {
         const uint8_t pin = static_cast<uint8_t>(at);
-        if (Bit(digital_, pin)) *queued = queue_.Push(DigitalEvent(pin, Bit(stable_, pin)));
+        if (state_[pin] & kDigital) *queued = queue_.Push(DigitalEvent(pin, state_[pin] & kHigh));
         return true;
     }
     at = static_cast<uint16_t>(at - kPinCount);

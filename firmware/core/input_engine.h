@@ -28,7 +28,7 @@
 
 namespace kxfw {
 
-const uint8_t kDebounceMs = 3;
+const uint8_t kDebounceMs = 2;
 const uint8_t kMaxEncoders = 27;
 const uint8_t kMaxMatrixRows = 8;
 const uint8_t kMaxMatrixColumns = 8;
@@ -68,7 +68,7 @@ class InputEngine {
     InputQueue& queue() { return queue_; }
     uint8_t encoderCount() const { return encoderCount_; }
     const EncoderSlot& encoder(uint8_t slot) const { return encoders_[slot]; }
-    bool IsDigitalInput(uint8_t pin) const { return Bit(digital_, pin); }
+    bool IsDigitalInput(uint8_t pin) const { return pin < kPinCount && (state_[pin] & kDigital); }
     uint8_t matrixRowPin(uint8_t row) const { return static_cast<uint8_t>(rowFrom_ + row); }
     uint8_t matrixColumnPin(uint8_t column) const {
         return static_cast<uint8_t>(columnFrom_ + column);
@@ -79,21 +79,22 @@ class InputEngine {
 
   private:
     static bool Bit(const uint8_t* bits, uint8_t n) { return (bits[n >> 3] >> (n & 7)) & 1; }
-    static void SetBit(uint8_t* bits, uint8_t n, bool on);
-    bool Debounce(uint8_t* stable, uint8_t* pending, uint8_t* since, uint8_t n, bool high,
-                  uint8_t nowMs, bool* changed);
+    bool Debounce(uint8_t pin, bool high, uint8_t nowMs);
+    void SetStable(uint8_t pin, bool high);
     void AddSteps(uint8_t pin, bool up, uint8_t steps);
     void ConfigureMatrix(const uint8_t* pinTable);
     bool ReportOne(uint16_t at, bool* queued);
     InputEvent DigitalEvent(uint8_t pin, bool high) const;
 
     static const uint16_t kNoReport = 0xFFFF;
-    static const uint8_t kPinBytes = (kPinCount + 7) / 8;
+    // A pin's state, one byte each: the loop reads every switch on every
+    // pass, and a byte costs less than a bit picked out of a set.
+    static const uint8_t kDigital = 1;  // reported as a switch
+    static const uint8_t kHigh = 2;     // its stable level
+    static const uint8_t kPending = 4;  // another level is waiting out the debounce
 
-    uint8_t digital_[kPinBytes] = {};
     uint8_t matrixPin_ = 0xFF;  // the matrix's single pin (key B0)
-    uint8_t stable_[kPinBytes] = {};
-    uint8_t pending_[kPinBytes] = {};
+    uint8_t state_[kPinCount] = {};
     uint8_t since_[kPinCount] = {};
 
     EncoderSlot encoders_[kMaxEncoders];

@@ -44,24 +44,44 @@ StepperLimits LimitsFor(bool firstKind, uint16_t stepsPerTurn) {
     return limits;
 }
 
-int16_t StepperMotion::Plan(int16_t position, uint16_t elapsedUs) {
+void StepperMotion::SetLimits(StepperLimits limits) {
+    limits_ = limits;
+    brakingSteps_ = static_cast<uint16_t>(
+        static_cast<uint32_t>(limits.topSpeed) * limits.topSpeed / (2UL * limits.acceleration) + 1);
+    changePerPeriod_ = static_cast<uint16_t>(static_cast<uint32_t>(limits.acceleration) * 256 *
+                                             kPlanPeriodUs / 1000000UL);
+}
+
+void StepperMotion::SetTarget(int16_t target, uint16_t frameUnits) {
+    target_ = target;
+    // Arriving within one frame: speed = steps left / frame time (a frame
+    // counts as at least a millisecond).
+    if (frameUnits > 0 && frameUnits < 100) frameUnits = 100;
+    pace_ = frameUnits == 0 ? 0 : 25600000UL / frameUnits;
+}
+
+int16_t StepperMotion::Plan(int16_t position) {
     const int32_t distance = static_cast<int32_t>(target_) - position;
     const int32_t left = Abs(distance);
     // The fastest speed from which the motor still stops at the target.
-    int32_t wanted = IntegerSqrt(2UL * limits_.acceleration * static_cast<uint32_t>(left));
-    if (wanted > limits_.topSpeed) wanted = limits_.topSpeed;
-    if (frameUnits_ > 0 && left > 0) {
-        // Fast enough to arrive within one frame, and no faster.
-        int32_t paced = left * 100000L / frameUnits_;
+    int32_t wanted = limits_.topSpeed;
+    if (left < brakingSteps_) {
+        wanted = IntegerSqrt(2UL * limits_.acceleration * static_cast<uint32_t>(left));
+        if (wanted > limits_.topSpeed) wanted = limits_.topSpeed;
+    }
+    // Fast enough to arrive within one frame, and no faster. Beyond 4096
+    // steps the top speed is the limit anyway.
+    if (pace_ > 0 && left > 0 && left <= 4096) {
+        int32_t paced = static_cast<int32_t>((static_cast<uint32_t>(left) * pace_) >> 8);
         if (paced < kSlowestSpeed) paced = kSlowestSpeed;
         if (paced < wanted) wanted = paced;
     }
     if (distance < 0) wanted = -wanted;
-    // Speed changes by at most acceleration x elapsed time; the part of a
-    // step per second left over is carried to the next call.
-    carry_ += static_cast<uint32_t>(limits_.acceleration) * elapsedUs;
-    const int32_t change = static_cast<int32_t>(carry_ / 1000000UL);
-    carry_ %= 1000000UL;
+    // Speed changes by at most the acceleration over one period; the part of
+    // a step per second left over is carried to the next period.
+    const uint16_t total = static_cast<uint16_t>(carry_ + changePerPeriod_);
+    const int32_t change = total >> 8;
+    carry_ = total & 0xFF;
     int32_t speed = speed_;
     if (speed < wanted) {
         speed = speed + change > wanted ? wanted : speed + change;

@@ -11,6 +11,11 @@
 
 namespace kxfw {
 
+// The loop plans every stepper's speed once per period: the arithmetic
+// then needs no division (32-bit divisions cost the ATmega2560 some 40
+// microseconds each).
+const uint16_t kPlanPeriodUs = 2000;
+
 struct StepperLimits {
     uint16_t topSpeed;      // steps per second
     uint16_t acceleration;  // steps per second per second
@@ -23,25 +28,25 @@ StepperLimits LimitsFor(bool firstKind, uint16_t stepsPerTurn);
 
 class StepperMotion {
   public:
-    void SetLimits(StepperLimits limits) { limits_ = limits; }
+    void SetLimits(StepperLimits limits);
     // A new target (steps) and the plugin's frame time (10-microsecond units).
-    void SetTarget(int16_t target, uint16_t frameUnits) {
-        target_ = target;
-        frameUnits_ = frameUnits;
-    }
-    // The position now (the timer's count of steps made) and the time since
-    // the last call; returns the signed speed to step at (steps per second).
-    int16_t Plan(int16_t position, uint16_t elapsedUs);
+    void SetTarget(int16_t target, uint16_t frameUnits);
+    // Once per kPlanPeriodUs: the position now (the timer's count of steps
+    // made); returns the signed speed to step at (steps per second).
+    int16_t Plan(int16_t position);
 
     int16_t target() const { return target_; }
     int16_t speed() const { return speed_; }
 
   private:
     StepperLimits limits_ = {1000, 4000};
+    uint16_t changePerPeriod_ = 8 * 256;
+    uint16_t brakingSteps_ =
+        125;             // from the top speed to a stop  // speed change per period, steps/s x 256
+    uint32_t pace_ = 0;  // speed per step left to arrive within a frame, x 256
     int16_t target_ = 0;
-    uint16_t frameUnits_ = 0;
     int16_t speed_ = 0;
-    uint32_t carry_ = 0;  // acceleration in progress, in steps/s x 1e-6 (sub-step speed)
+    uint16_t carry_ = 0;  // the part of a step per second not yet added, x 256
 };
 
 // The integer square root of value.

@@ -70,9 +70,9 @@ TEST(firmwareInputs, SwitchesCountAfterTheDebounceAndWaitForRoomInTheQueue) {
     engine.SampleDigital(22, false, 0);
     engine.SampleDigital(22, true, 1);  // bounce: starts again
     engine.SampleDigital(22, false, 2);
-    engine.SampleDigital(22, false, 4);
+    engine.SampleDigital(22, false, 3);
     EXPECT_TRUE(Drain(engine).empty());
-    engine.SampleDigital(22, false, 5);
+    engine.SampleDigital(22, false, 4);  // held for the debounce time
     EXPECT_EQ(Drain(engine), std::vector<std::string>{"D22+"});
 
     // A full queue holds the change back; it goes in, in order, once there is room.
@@ -114,7 +114,7 @@ TEST(firmwareInputs, AnalogChannelsReportAsTheirSettingsSay) {
         std::vector<std::string> events;
     } rows[] = {
         {{101, 0, 100}, {0, 2, 40, 41, 1023}, {"A0 0", "A0 39", "A0 1000"}},
-        {{20, 0, 100}, {500, 510, 530}, {"A0 488", "A0 518"}},
+        {{20, 0, 100}, {500, 510, 530}, {"A0 489", "A0 518"}},
         {{101, 10, 90}, {102, 511, 920}, {"A0 0", "A0 500", "A0 1000"}},
         {{1, 0, 100}, {100, 500, 700, 500, 300}, {"A0-", "A0+", "A0-"}},
         {{127 + 3, 0, 100}, {0, 0, 600, 600, 1023}, {"A0/1", "A0/2"}},

@@ -7,19 +7,19 @@
 
 namespace {
 
-// Steps the way the board's timer does, planning every half millisecond;
+// Steps the way the board's timer does, planning every period;
 // returns the milliseconds until the motor stands at the target.
 int MoveTo(kxfw::StepperMotion& motion, int16_t* position, int16_t target, int* overshoot,
            int* fastest) {
     motion.SetTarget(target, 2500);
     double exact = *position;
     for (int tick = 0; tick < 20000; ++tick) {
-        const int16_t speed = motion.Plan(*position, 500);
+        const int16_t speed = motion.Plan(*position);
         *fastest = std::max(*fastest, std::abs(speed));
-        exact += speed * 0.0005;
+        exact += speed * (kxfw::kPlanPeriodUs / 1e6);
         *position = static_cast<int16_t>(exact);
         *overshoot = std::max(*overshoot, (target - *position) * (target > 0 ? -1 : 1));
-        if (*position == target && speed == 0) return tick / 2;
+        if (*position == target && speed == 0) return tick * kxfw::kPlanPeriodUs / 1000;
     }
     return -1;
 }

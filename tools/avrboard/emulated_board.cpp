@@ -133,21 +133,25 @@ void EmulatedBoard::WireUp() {
 
 // An input pin nothing holds reads what its pull-up makes of it: high with
 // the pull-up on, low without (an LED or a resistor to ground pulls a
-// floating pin down). simavr itself leaves an unheld input at what was last
-// put on it. Pins 0 and 1 are the UART's.
+// floating pin down); simavr itself leaves an unheld input at what was last
+// put on it. A held input keeps its level: simavr puts a port's register
+// bits on its input pins whenever the firmware writes the port, which would
+// open a closed switch that shares a port with an LED. Pins 0 and 1 are the
+// UART's.
 void EmulatedBoard::ModelPullUps() {
     for (uint8_t pin = 2; pin < kMegaPins; ++pin) {
-        if (driven_[pin] || isColumn_[pin]) continue;
+        if (isColumn_[pin]) continue;
         const uint16_t base = PortRegisters(kMegaPinPorts[pin].port);
         const uint8_t mask = static_cast<uint8_t>(1 << kMegaPinPorts[pin].bit);
-        const bool output = avr_->data[base + 1] & mask;
-        const bool pulledUp = avr_->data[base + 2] & mask;
-        if (!output && levels_[pin] != pulledUp) avr_raise_irq(PinIrqOf(avr_, pin), pulledUp);
+        if (avr_->data[base + 1] & mask) continue;  // an output
+        const bool level = driven_[pin] ? heldLevel_[pin] : (avr_->data[base + 2] & mask) != 0;
+        if (levels_[pin] != level) avr_raise_irq(PinIrqOf(avr_, pin), level);
     }
 }
 
 void EmulatedBoard::Drive(uint8_t pin, bool level) {
     driven_[pin] = true;
+    heldLevel_[pin] = level;
     avr_raise_irq(PinIrqOf(avr_, pin), level ? 1 : 0);
 }
 

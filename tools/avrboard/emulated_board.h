@@ -87,6 +87,7 @@ class EmulatedBoard {
     const std::string& linkPath() const;
     int descriptor() const;  // the line's end on this side, for poll()
     std::size_t bytesSent() const { return sentCount_; }
+    avr_t* mcu() { return avr_; }
 
     // Called back by the emulator (static trampolines in the .cpp).
     void PinChanged(uint8_t pin, bool level);
@@ -112,6 +113,7 @@ class EmulatedBoard {
 
     bool levels_[64] = {};
     bool driven_[64] = {};  // the host holds this pin (a switch, an encoder)
+    bool heldLevel_[64] = {};
     uint64_t rose_[64] = {};
     double pulseMicros_[64] = {};
     struct Change {
