@@ -7,9 +7,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -20,10 +18,9 @@
 class EmulatedBoardTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::copy_file(KESTRIX_MODULE_PATH, folder.modulePath());
-        setenv("KESTRIX_SERIAL_DIR", folder.deviceDir().c_str(), 1);
         std::string error;
-        ASSERT_TRUE(simhost::LoadModule(folder.modulePath(), &module, &error)) << error;
+        ASSERT_TRUE(testenv::LoadBuiltModule(folder, KESTRIX_MODULE_PATH, &module, &error))
+            << error;
     }
 
     // The board with this number in its EEPROM, and the plugin started with

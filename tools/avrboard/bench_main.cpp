@@ -215,10 +215,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the board was not configured: %s\n", board->problem().c_str());
         return 1;
     }
-    std::fprintf(stderr, "configured at %.3f s\n", board->Now());
     LoopRate(*board, plugin);
     SwitchLatency(*board, plugin);
     OutputLatency(*board, plugin, display);
     Burst(*board, plugin);
+    std::printf("stack: at most %u bytes used\n", board->stackPeak());
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 
 #include "avr_adc.h"
 #include "avr_eeprom.h"
@@ -68,6 +69,19 @@ uint16_t EmulatedBoard::PortRegisters(char port) {
 
 namespace {
 
+// What elf_read_firmware allocated: the MCU holds its own copies once the
+// firmware is loaded.
+void FreeFirmware(elf_firmware_t* firmware) {
+    free(firmware->flash);
+    free(firmware->eeprom);
+    free(firmware->fuse);
+    free(firmware->lockbits);
+#if ELF_SYMBOLS
+    for (uint32_t i = 0; i < firmware->symbolcount; ++i) free(firmware->symbol[i]);
+    free(firmware->symbol);
+#endif
+}
+
 avr_irq_t* PinIrqOf(avr_t* avr, uint8_t pin) {
     const PortBit& at = kMegaPinPorts[pin];
     return avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ(at.port), at.bit);
@@ -95,6 +109,7 @@ bool EmulatedBoard::Load(const BoardOptions& options, std::string* error) {
     }
     firmware.frequency = kClockHz;
     avr_load_firmware(avr_, &firmware);
+    FreeFirmware(&firmware);
     avr_->frequency = kClockHz;
     avr_->vcc = avr_->avcc = avr_->aref = 5000;
     avr_->sleep = NoSleep;
@@ -111,8 +126,11 @@ bool EmulatedBoard::Load(const BoardOptions& options, std::string* error) {
     return true;
 }
 
+// avr_terminate frees what the MCU allocated, not the MCU itself.
 EmulatedBoard::~EmulatedBoard() {
-    if (avr_ != nullptr) avr_terminate(avr_);
+    if (avr_ == nullptr) return;
+    avr_terminate(avr_);
+    free(avr_);
 }
 
 void EmulatedBoard::WireUp() {
@@ -284,6 +302,8 @@ bool EmulatedBoard::RunFor(double seconds) {
             nextService = Cycles() + kLineServiceCycles;
         }
         const int state = avr_run(avr_);
+        const unsigned stack = avr_->data[0x5D] | (avr_->data[0x5E] << 8);  // SPL, SPH
+        if (stack < lowestStack_) lowestStack_ = stack;
         if (state == cpu_Done || state == cpu_Crashed) {
             problem_ = state == cpu_Crashed ? "the firmware crashed" : "the firmware stopped";
             return false;

@@ -77,6 +77,9 @@ class EmulatedBoard {
     }
     // Passes of the firmware's main loop since power-up.
     uint64_t loops() const { return loops_; }
+    // The most stack the firmware has used since power-up, in bytes.
+    unsigned stackPeak() const { return kRamEnd - lowestStack_; }
+    static constexpr unsigned kRamEnd = 0x21FF;
 
     // Probes for the timing figures: every pin change, every byte the MCU
     // sends, and every byte handed to its UART.
@@ -130,6 +133,7 @@ class EmulatedBoard {
     std::deque<uint8_t> fromLine_;  // bytes read from the line, not yet in the UART
     bool uartReady_ = true;
     uint64_t loops_ = 0;
+    unsigned lowestStack_ = kRamEnd;
     std::size_t sentCount_ = 0;
 };
 
