@@ -11,21 +11,21 @@ const char* PlainRoleText(PinFamily family) {
         case PinFamily::DigitalInput:
             return "digital input";
         case PinFamily::MatrixExtraPin:
-            return "button matrix, single pin";
+            return "button matrix, single pin (key B0)";
         case PinFamily::MatrixFirstRange:
-            return "button matrix, first pin range";
+            return "button matrix, first pin range (rows)";
         case PinFamily::MatrixSecondRange:
-            return "button matrix, second pin range";
+            return "button matrix, second pin range (columns)";
         case PinFamily::LedOutput:
             return "LED / 7-segment / LED port output";
         case PinFamily::PwmOutput:
             return "PWM output";
         case PinFamily::StepperSecondKind:
-            return "stepper, second kind";
+            return "stepper, second kind (28BYJ-48 on a ULN2003)";
         case PinFamily::StepperFirstKind:
-            return "stepper, first kind";
+            return "stepper, first kind (step/direction driver)";
         case PinFamily::StepperDirection:
-            return "stepper direction pin";
+            return "stepper direction pin (DIR of every step/direction driver)";
         case PinFamily::ServoOutput:
             return "servo output";
         case PinFamily::SevenSegmentCommon:
