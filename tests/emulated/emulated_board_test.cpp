@@ -33,6 +33,7 @@ const char* kBoard3 =
     "9S 0 sim/cockpit2/controls/flap_handle_request_ratio 1 0,1\n"
     "5G 0 sim/cockpit2/gauges/indicators/airspeed_kts_pilot 1 0,200 0,320 2048\n"
     "4N 0 sim/cockpit2/autopilot/altitude_dial_ft 1 5 0\n"
+    "24g 0 sim/cockpit2/gauges/indicators/compass_heading_deg_mag 1 0,360 0,360 4096\n"
     "2l 0 sim/cockpit2/annunciators/low_voltage\n";
 
 }  // namespace
@@ -45,6 +46,7 @@ class ConfiguredBoard : public EmulatedBoardTest {
         display = board->Attach<avrboard::Max7219>(30, 31, 4);
         ledPort = board->Attach<avrboard::ShiftRegisterChain>(44, 45, 46, 1);
         stepper = board->Attach<avrboard::StepDirDriver>(5, 40);
+        geared = board->Attach<avrboard::GearedStepper>(24);
         testing::internal::CaptureStderr();
         ASSERT_TRUE(FramesUntil([&] { return Configured(); }))
             << testing::internal::GetCapturedStderr();
@@ -56,13 +58,14 @@ class ConfiguredBoard : public EmulatedBoardTest {
     avrboard::Max7219* display = nullptr;
     avrboard::ShiftRegisterChain* ledPort = nullptr;
     avrboard::StepDirDriver* stepper = nullptr;
+    avrboard::GearedStepper* geared = nullptr;
     std::string log;
 };
 
 TEST_F(ConfiguredBoard, IdentifiesFromItsEepromAndIsConfiguredFromDataCfg) {
     EXPECT_THAT(log, HasSubstr("\nReading config for board #3"));
     EXPECT_THAT(log, HasSubstr("\nConfig sent: 61 bytes"));
-    EXPECT_THAT(log, HasSubstr("\nSending Stepper config: 5 bytes"));
+    EXPECT_THAT(log, HasSubstr("\nSending Stepper config: 8 bytes"));
 }
 
 TEST_F(ConfiguredBoard, InputsReachTheSimulator) {
@@ -92,13 +95,17 @@ TEST_F(ConfiguredBoard, SimulatorValuesReachThePins) {
     simhost::SetValue("sim/cockpit2/gauges/indicators/airspeed_kts_pilot", 100);
     simhost::SetValue("sim/cockpit2/autopilot/altitude_dial_ft", 4500);
     simhost::SetValue("sim/cockpit2/annunciators/low_voltage", 1);
+    simhost::SetValue("sim/cockpit2/gauges/indicators/compass_heading_deg_mag", 90);
     EXPECT_TRUE(FramesUntil([&] {
         return board->Level(13) && board->PwmValue(7) == 127 &&
                std::abs(board->PulseMicros(9) - 1000) < 5 && stepper->position() == 910 &&
-               display->Text(5) == " 4500" && ledPort->Output(1);
+               geared->position() == 1024 && display->Text(5) == " 4500" && ledPort->Output(1);
     })) << board->Level(13)
         << " " << board->PwmValue(7) << " " << board->PulseMicros(9) << " " << stepper->position()
-        << " [" << display->Text(5) << "] " << ledPort->Output(1);
+        << " " << geared->position() << " [" << display->Text(5) << "] " << ledPort->Output(1);
+    // And back: the direction pin turns the driver the other way.
+    simhost::SetValue("sim/cockpit2/gauges/indicators/airspeed_kts_pilot", 0);
+    EXPECT_TRUE(FramesUntil([&] { return stepper->position() == 0; }));
     EXPECT_FALSE(ledPort->Output(0));
 }
 
