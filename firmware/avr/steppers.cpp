@@ -69,9 +69,22 @@ Stepper* Find(uint8_t pin) {
 
 }  // namespace
 
+// A stepper that keeps its pin and kind across a new configuration (the
+// plugin configures a board again after a Reconnect) keeps its position:
+// its needle has not moved.
 void SteppersConfigure(const uint8_t* pinTable) {
+    struct Kept {
+        uint8_t pin;
+        bool geared;
+        int16_t position;
+        uint8_t halfStep;
+    } kept[kxfw::kMaxSteppers];
     const uint8_t saved = SREG;
     cli();
+    const uint8_t keptCount = stepperCount;
+    for (uint8_t i = 0; i < keptCount; ++i) {
+        kept[i] = {steppers[i].pin, steppers[i].geared, steppers[i].position, steppers[i].halfStep};
+    }
     stepperCount = 0;
     directionPin = FastPin();
     SREG = saved;
@@ -91,6 +104,12 @@ void SteppersConfigure(const uint8_t* pinTable) {
             pinMode(pin + k, OUTPUT);
         }
         s.motion.SetLimits(kxfw::LimitsFor(!s.geared, 0));
+        for (uint8_t k = 0; k < keptCount; ++k) {
+            if (kept[k].pin != pin || kept[k].geared != s.geared) continue;
+            s.position = s.target = kept[k].position;
+            s.halfStep = kept[k].halfStep;
+            s.motion.SetTarget(kept[k].position, 0);
+        }
     }
     stepperCount = count;
 }

@@ -150,3 +150,16 @@ TEST_F(EmulatedBoardTest, MatrixKeysAndABoardWithoutNumberInEeprom) {
         FramesUntil([] { return simhost::Counts("sim/lights/landing_lights_on").once == 1; }));
     EXPECT_EQ(simhost::Counts("sim/lights/beacon_lights_on").once, 1);
 }
+
+TEST_F(ConfiguredBoard, AReconnectLeavesTheNeedlesWhereTheyAre) {
+    simhost::SetValue("sim/cockpit2/gauges/indicators/airspeed_kts_pilot", 100);
+    ASSERT_TRUE(FramesUntil([&] { return stepper->position() == 910; }));
+    simhost::SetValue("sim/cockpit2/controls/flap_handle_request_ratio", 1);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(simhost::ChooseMenuItem("Kestrix", "Reconnect"));
+    // Configured again: the outputs arrive anew, the stepper's among them.
+    EXPECT_TRUE(FramesUntil([&] { return std::abs(board->PulseMicros(9) - 2500) < 5; }));
+    Frames(40);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("\nConfig sent: 61 bytes"));
+    EXPECT_EQ(stepper->position(), 910);
+}
