@@ -13,6 +13,9 @@ namespace {
 const uint16_t kFrameTicks = 20000 * kTicksPerMicrosecond;
 // Pulse ends closer together than this are ended in one interrupt.
 const uint16_t kSameEndTicks = 12;
+// How early the interrupt comes before an edge: longer than the longest
+// other interrupt (some 10 microseconds).
+const uint16_t kLeadTicks = 30;
 
 struct ServoEnd {
     FastPin pin;
@@ -83,6 +86,15 @@ void ServoSet(uint8_t pin, uint16_t microseconds) {
     BuildNext();
 }
 
+// The compare interrupt comes kLeadTicks before each edge and waits for the
+// edge's exact tick: another interrupt running when the compare matches
+// (the UART's, millis') then delays nothing, and every pulse keeps its
+// width to the tick.
+static inline void WaitFor(uint16_t tick) {
+    while (static_cast<int16_t>(tick - TCNT5) > 0) {
+    }
+}
+
 // Frame start: every servo pin high, then each low at its width.
 ISR(TIMER5_COMPA_vect) {
     if (!inFrame) {
@@ -90,12 +102,13 @@ ISR(TIMER5_COMPA_vect) {
             running ^= 1;
             nextReady = false;
         }
-        frameStart = OCR5A;
+        frameStart = OCR5A + kLeadTicks;
         const ServoEnd* table = tables[running];
+        WaitFor(frameStart);
         for (uint8_t i = 0; i < tableCount[running]; ++i) table[i].pin.WriteFromInterrupt(true);
         nextEnd = 0;
         inFrame = tableCount[running] > 0;
-        OCR5A = inFrame ? frameStart + table[0].ticks : frameStart + kFrameTicks;
+        OCR5A = (inFrame ? frameStart + table[0].ticks : frameStart + kFrameTicks) - kLeadTicks;
         return;
     }
     const ServoEnd* table = tables[running];
@@ -103,16 +116,15 @@ ISR(TIMER5_COMPA_vect) {
     while (nextEnd < count) {
         const uint16_t end = frameStart + table[nextEnd].ticks;
         const int16_t ahead = static_cast<int16_t>(end - TCNT5);
-        if (ahead > static_cast<int16_t>(kSameEndTicks)) break;
-        while (static_cast<int16_t>(end - TCNT5) > 0) {
-        }
+        if (ahead > static_cast<int16_t>(kSameEndTicks + kLeadTicks)) break;
+        WaitFor(end);
         table[nextEnd++].pin.WriteFromInterrupt(false);
     }
     if (nextEnd < count) {
-        OCR5A = frameStart + table[nextEnd].ticks;
+        OCR5A = frameStart + table[nextEnd].ticks - kLeadTicks;
     } else {
         inFrame = false;
-        OCR5A = frameStart + kFrameTicks;
+        OCR5A = frameStart + kFrameTicks - kLeadTicks;
     }
 }
 
