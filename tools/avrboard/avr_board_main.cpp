@@ -182,27 +182,32 @@ bool LoadScript(const std::string& path, std::deque<vboard::InputCommand>* scrip
     return true;
 }
 
+// "--key value" pairs; 0 to go on, else the exit status (after --help, or
+// with the usage on a mistake).
+int ParseOptions(int argc, char** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return -1;
+        }
+        if (i + 1 >= argc || std::strncmp(argv[i], "--", 2) != 0) break;
+        options->values[argv[i]] = argv[i + 1];
+        ++i;
+    }
+    if (options->values.size() * 2 + 1 == static_cast<std::size_t>(argc) &&
+        !options->Get("--firmware").empty() && !options->Get("--serial").empty() &&
+        !options->Get("--name").empty()) {
+        return 0;
+    }
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (i + 1 >= argc || std::strncmp(argv[i], "--", 2) != 0) {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
-        options.values[argv[i]] = argv[i + 1];
-        ++i;
-    }
-    if (options.Get("--firmware").empty() || options.Get("--serial").empty() ||
-        options.Get("--name").empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (const int status = ParseOptions(argc, argv, &options)) return status < 0 ? 0 : status;
     std::deque<vboard::InputCommand> script;
     if (!options.Get("--inputs").empty() && !LoadScript(options.Get("--inputs"), &script)) return 2;
     std::string error;
