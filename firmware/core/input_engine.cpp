@@ -40,6 +40,9 @@ void InputEngine::Configure(const uint8_t* pinTable, const uint8_t* levels) {
     }
     if (matrixPin_ != 0xFF) state_[matrixPin_] |= kDigital;
     ConfigureMatrix(pinTable);
+    // The analog channels wait for the settings of this configuration.
+    static const uint8_t kUnused[3] = {0, 0, 100};
+    for (uint8_t c = 0; c < kAnalogChannels; ++c) analog_[c].Configure(kUnused);
 }
 
 // The rows are the pins coded 5 and the columns those coded 6, each a run of

@@ -101,3 +101,42 @@ TEST(firmwareCore, InputEventsGoOutFramedWithTheIndexByte) {
               "E8- \x1e}{\x02"
               "A3 512}");
 }
+
+TEST(firmwareRoad, EachKindOfBoardTakesOnlyItsOwnConfiguration) {
+    using kxfw::RoadEvent;
+    struct Row {
+        bool selfConfiguring;
+        std::vector<RoadEvent> events;
+        std::string requests;  // the requests asked, in order; "!" a refused message
+        bool running;
+    } rows[] = {
+        {false,
+         {RoadEvent::InputRequest, RoadEvent::ConfigUpload, RoadEvent::AnalogSettings,
+          RoadEvent::SevenSegmentSettings, RoadEvent::StepperSettings},
+         "answ",
+         true},
+        {false, {RoadEvent::IdReply, RoadEvent::AnalogSettings}, "!!", false},
+        {true,
+         {RoadEvent::ConfigUpload, RoadEvent::IdReply, RoadEvent::StepperSettings},
+         "!a!",
+         false},
+        // A new upload on the way starts the road again.
+        {false,
+         {RoadEvent::ConfigUpload, RoadEvent::AnalogSettings, RoadEvent::ConfigUpload,
+          RoadEvent::SevenSegmentSettings},
+         "ana!",
+         false},
+    };
+    for (const Row& row : rows) {
+        kxfw::BoardRoad road(row.selfConfiguring);
+        std::string requests;
+        for (RoadEvent event : row.events) {
+            const kxfw::RoadAnswer answer = road.Take(event, 4);
+            EXPECT_FALSE(answer.reportInputs) << "no report before a configuration";
+            if (answer.request) requests += answer.request;
+            if (answer.wrongKind || answer.outOfTurn) requests += '!';
+        }
+        EXPECT_EQ(requests, row.requests);
+        EXPECT_EQ(road.outputsOn(), row.running);
+    }
+}

@@ -129,3 +129,23 @@ TEST(firmwareInputs, AnalogChannelsReportAsTheirSettingsSay) {
         EXPECT_EQ(Drain(engine), row.events) << int(row.settings[0]);
     }
 }
+
+TEST(firmwareInputs, NothingIsLostWhileTheQueueIsFull) {
+    InputEngine& engine = *Configured({{8, 2}, {22, 1}, {23, 1}});
+    engine.SampleDigital(23, false, 0);
+    engine.SampleDigital(23, false, 5);
+    while (engine.queue().Push(InputEvent{'E', 8, '+', 1})) {
+    }
+    // Steps add up in the newest event of their encoder.
+    for (uint8_t phases : {2, 0, 1, 3, 2, 0, 1, 3}) engine.SampleEncoder(0, phases, 50);
+    EXPECT_EQ(engine.queue().back()->value, 3);
+    // A report waits for room and goes on where it stopped.
+    engine.StartReport();
+    engine.ContinueReport();
+    EXPECT_TRUE(engine.reporting());
+    std::vector<std::string> events = Drain(engine);
+    engine.ContinueReport();
+    EXPECT_FALSE(engine.reporting());
+    events = Drain(engine);
+    EXPECT_EQ(events, (std::vector<std::string>{"D22-", "D23+"}));
+}

@@ -42,6 +42,33 @@ TEST(firmwareMotion, StepperArrivesWithinItsLimitsBothWays) {
         EXPECT_LE(overshoot, 1) << row.target;
         EXPECT_LE(fastest, limits.topSpeed);
     }
+    // A target behind a moving motor: it slows down within its acceleration,
+    // turns and arrives without passing the new target.
+    kxfw::StepperMotion motion;
+    motion.SetLimits(kxfw::LimitsFor(true, 400));
+    motion.SetTarget(2000, 0);
+    int16_t position = 0, speed = 0;
+    double exact = 0;
+    for (int k = 0; k < 200; ++k) {
+        speed = motion.Plan(position);
+        exact += speed * (kxfw::kPlanPeriodUs / 1e6);
+        position = static_cast<int16_t>(exact);
+    }
+    ASSERT_GT(speed, 0);
+    motion.SetTarget(100, 0);
+    int16_t last = speed, lowest = position;
+    for (int k = 0; k < 5000 && !(position == 100 && speed == 0); ++k) {
+        speed = motion.Plan(position);
+        // At the target it stands still at once, from a crawl.
+        const bool stop = speed == 0 && position == 100;
+        EXPECT_LE(std::abs(speed - last), stop ? 120 : 3200 * 2 / 1000 + 1);
+        last = speed;
+        exact += speed * (kxfw::kPlanPeriodUs / 1e6);
+        position = static_cast<int16_t>(exact);
+        lowest = std::min(lowest, position);
+    }
+    EXPECT_EQ(position, 100);
+    EXPECT_GE(lowest, 99);
     EXPECT_EQ(kxfw::IntegerSqrt(1000000), 1000);
     EXPECT_EQ(kxfw::IntegerSqrt(99), 9);
 }
