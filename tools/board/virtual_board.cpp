@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "board_core.h"
 #include "board_log.h"
 #include "wire.h"
 
@@ -107,36 +108,16 @@ void VirtualBoard::ReportAllInputs() {
     }
 }
 
-namespace {
-
-kxfw::RoadEvent RoadEventOf(PluginMessageKind kind) {
-    switch (kind) {
-        case PluginMessageKind::DiscoveryRequest:
-            return kxfw::RoadEvent::Discovery;
-        case PluginMessageKind::InputRequest:
-            return kxfw::RoadEvent::InputRequest;
-        case PluginMessageKind::ConfigUpload:
-            return kxfw::RoadEvent::ConfigUpload;
-        case PluginMessageKind::IdReply:
-            return kxfw::RoadEvent::IdReply;
-        case PluginMessageKind::AnalogSettings:
-            return kxfw::RoadEvent::AnalogSettings;
-        case PluginMessageKind::SevenSegmentSettings:
-            return kxfw::RoadEvent::SevenSegmentSettings;
-        case PluginMessageKind::StepperSettings:
-            return kxfw::RoadEvent::StepperSettings;
-        default:
-            return kxfw::RoadEvent::Other;
-    }
-}
-
-}  // namespace
-
 void VirtualBoard::Handle(const PluginMessage& message) {
     ++receivedCount_;
     KeepRecent(&received_, message);
     LogReceived(message);
-    const kxfw::RoadAnswer answer = road_.Take(RoadEventOf(message.kind), message.indexByte);
+    // The firmware's own reading of the message decides the step on the road.
+    const uint16_t length =
+        static_cast<uint16_t>(std::min<std::size_t>(message.bytes.size(), 0xFFFF));
+    const kxfw::RoadEvent event = kxfw::RoadEventFor(kxfw::ClassifyPluginMessage(
+        reinterpret_cast<const uint8_t*>(message.bytes.data()), length));
+    const kxfw::RoadAnswer answer = road_.Take(event, message.indexByte);
     switch (message.kind) {
         case PluginMessageKind::ConfigUpload:
             if (!answer.wrongKind) {
