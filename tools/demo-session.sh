@@ -61,11 +61,24 @@ pids+=($!)
 "$bin/kestrix-board" --udp 127.0.0.3 --panel "$top/tools/board/panel-example.cfg" \
     --label "Lumora Panel" --seconds "$board_seconds" </dev/null >"$work/panel.log" 2>&1 &
 pids+=($!)
+# Where the firmware and the emulator are built: the Kestrix firmware itself
+# as board 3, in an emulated Arduino Mega 2560 on a USB device of its own.
+firmware="$build/firmware/kestrix-mega2560.elf"
+emulated=()
+if [ -x "$bin/kestrix-avr-board" ] && [ -f "$firmware" ]; then
+    "$bin/kestrix-avr-board" --firmware "$firmware" --serial "$serial_dir" --name ttyACM3 \
+        --number 3 --inputs "$top/examples/demo/emulated-board-inputs.txt" \
+        --label "[emulated Mega #3]" --seconds "$board_seconds" </dev/null \
+        >"$work/emulated-board.log" 2>&1 &
+    pids+=($!)
+    emulated=(emulated-board)
+fi
 
 # The plugin scans for serial ports once, at startup: the USB board's link
 # must be there first.
 for _ in $(seq 100); do
-    [ -e "$serial_dir/tty.usbmodem2101" ] && break
+    [ -e "$serial_dir/tty.usbmodem2101" ] &&
+        { [ ${#emulated[@]} -eq 0 ] || [ -e "$serial_dir/ttyACM3" ]; } && break
     sleep 0.05
 done
 
@@ -91,6 +104,11 @@ wait 2>/dev/null
 for log in lan-board usb-board usb-board-again panel; do
     echo
     echo "== what the virtual board saw: $log =="
+    cat "$work/$log.log" 2>/dev/null
+done
+for log in "${emulated[@]}"; do
+    echo
+    echo "== what the Kestrix firmware did on the emulated board: $log =="
     cat "$work/$log.log" 2>/dev/null
 done
 echo

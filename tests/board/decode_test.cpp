@@ -21,14 +21,14 @@ std::string Role(uint8_t code) {
 TEST(boardPinRoles, EveryPlainCodeHasItsRole) {
     EXPECT_EQ(DecodePinMode(0).family, PinFamily::None);
     EXPECT_EQ(Role(1), "digital input");
-    EXPECT_EQ(Role(4), "button matrix, single pin");
-    EXPECT_EQ(Role(5), "button matrix, first pin range");
-    EXPECT_EQ(Role(6), "button matrix, second pin range");
+    EXPECT_EQ(Role(4), "button matrix, single pin (key B0)");
+    EXPECT_EQ(Role(5), "button matrix, first pin range (rows)");
+    EXPECT_EQ(Role(6), "button matrix, second pin range (columns)");
     EXPECT_EQ(Role(7), "LED / 7-segment / LED port output");
     EXPECT_EQ(Role(8), "PWM output");
-    EXPECT_EQ(Role(9), "stepper, second kind");
-    EXPECT_EQ(Role(10), "stepper, first kind");
-    EXPECT_EQ(Role(11), "stepper direction pin");
+    EXPECT_EQ(Role(9), "stepper, second kind (28BYJ-48 on a ULN2003)");
+    EXPECT_EQ(Role(10), "stepper, first kind (step/direction driver)");
+    EXPECT_EQ(Role(11), "stepper direction pin (DIR of every step/direction driver)");
     EXPECT_EQ(Role(12), "servo output");
     EXPECT_EQ(Role(13), "7-segment common pin");
 }

@@ -4,9 +4,6 @@
 #include <dlfcn.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
 
 #include "XPLMPlugin.h"
 #include "plugin_harness.h"
@@ -19,11 +16,9 @@ namespace {
 class ModuleTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::copy_file(KESTRIX_MODULE_PATH, folder.modulePath());
-        // The module reads this when it is loaded, so it never scans /dev/.
-        setenv("KESTRIX_SERIAL_DIR", folder.deviceDir().c_str(), 1);
         std::string error;
-        ASSERT_TRUE(simhost::LoadModule(folder.modulePath(), &module, &error)) << error;
+        ASSERT_TRUE(testenv::LoadBuiltModule(folder, KESTRIX_MODULE_PATH, &module, &error))
+            << error;
     }
 
     testenv::SimFolder folder;

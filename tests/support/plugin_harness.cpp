@@ -1,5 +1,8 @@
 #include "plugin_harness.h"
 
+#include <stdlib.h>
+
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
@@ -89,6 +92,15 @@ void SimFolder::CheckNetworkSafety() const {
         "refusing to start the plugin: config.ini must set a loopback IP_ADDRESS or "
         "SCANNING_TIMEOUT = 0, or the discovery sweep would leave the machine");
 }
+
+#ifndef _WIN32
+bool LoadBuiltModule(const SimFolder& folder, const std::string& builtModule,
+                     simhost::PluginModule* module, std::string* error) {
+    std::filesystem::copy_file(builtModule, folder.modulePath());
+    setenv("KESTRIX_SERIAL_DIR", folder.deviceDir().c_str(), 1);
+    return simhost::LoadModule(folder.modulePath(), module, error);
+}
+#endif
 
 PluginHarness::PluginHarness(const SimFolder& folder, simhost::PluginModule module)
     : folder_(folder), module_(module) {}

@@ -70,6 +70,15 @@ class PluginHarness {
     bool started_ = false;
 };
 
+// The built module copied into the folder's plugin folder and loaded from
+// there as the simulator loads it; the module scans the folder's device
+// directory, never /dev/ (it reads KESTRIX_SERIAL_DIR when it is loaded).
+// False with the reason in *error when it cannot be loaded.
+#ifndef _WIN32
+bool LoadBuiltModule(const SimFolder& folder, const std::string& builtModule,
+                     simhost::PluginModule* module, std::string* error);
+#endif
+
 // The plugin's entry points linked into the test program (in-process tests).
 simhost::PluginModule LinkedPlugin();
 // Makes the linked-in plugin scan dir instead of /dev/.

@@ -1,12 +1,19 @@
 #include "board_messages.h"
 
+#include "board_wire.h"
+
 namespace vboard {
 
+namespace {
+
+std::string Text(const kxfw::BoardMessage& message) {
+    return std::string(reinterpret_cast<const char*>(message.bytes), message.length);
+}
+
+}  // namespace
+
 std::string NumberedIdentification(uint8_t versionByte, int boardNumber) {
-    std::string message = "|A";
-    message += static_cast<char>(versionByte);
-    message += static_cast<char>('0' + boardNumber);
-    return message;
+    return Text(kxfw::NumberedIdentification(versionByte, static_cast<uint8_t>(boardNumber)));
 }
 
 std::string PanelIdentification(const std::string& configText) {
@@ -14,7 +21,7 @@ std::string PanelIdentification(const std::string& configText) {
 }
 
 std::string EncodeControlRequest(ControlRequest request) {
-    return std::string{'~', static_cast<char>(request)};
+    return Text(kxfw::ControlRequest(static_cast<char>(request)));
 }
 
 std::string FrameForSerial(const std::string& message) {
@@ -29,7 +36,6 @@ std::string WireProblem(const std::string& message, bool serial) {
     }
     return "";
 }
-
 std::string VersionText(uint8_t versionByte) {
     std::string digits = std::to_string(versionByte);
     while (digits.size() < 3) digits.insert(0, "0");

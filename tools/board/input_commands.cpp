@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "board_options.h"
+#include "board_wire.h"
 
 namespace vboard {
 
@@ -29,6 +30,11 @@ std::string Lower(std::string text) {
 // A kind letter and at least one more character, nothing a message could
 // not carry, and no state character: the verb gives that.
 bool IsKey(const std::string& key, std::string* error) {
+    if (key.size() > kLongestKey) {
+        *error = "\"" + key + "\" is longer than a board sends (" + std::to_string(kLongestKey) +
+                 " characters at most)";
+        return false;
+    }
     if (key.size() < 2 || !std::isupper(static_cast<unsigned char>(key[0]))) {
         *error = "\"" + key + "\" is not a key: a capital kind letter and the pin, such as D44";
         return false;
@@ -114,24 +120,28 @@ LineResult ParseInputLine(const std::string& line, InputCommand* command, std::s
 }
 
 std::vector<std::string> EncodeInputEvents(const InputCommand& command, uint8_t indexByte) {
-    const std::string board(1, static_cast<char>(indexByte));
+    auto text = [](const kxfw::BoardMessage& message) {
+        return std::string(reinterpret_cast<const char*>(message.bytes), message.length);
+    };
+    const char* key = command.key.c_str();
+    kxfw::BoardMessage message;
     using Kind = InputCommand::Kind;
     switch (command.kind) {
         case Kind::Press:
-            return {board + command.key + "+"};
         case Kind::Release:
-            return {board + command.key + "-"};
+            kxfw::SwitchEvent(indexByte, key, command.kind == Kind::Press, &message);
+            return {text(message)};
         case Kind::Analog:
-            return {board + command.key + " " + std::to_string(command.reading)};
+            kxfw::ValueEvent(indexByte, key, static_cast<uint16_t>(command.reading), &message);
+            return {text(message)};
         case Kind::Turn: {
+            // One message per kStepsPerMessage steps, as the firmware sends them.
             std::vector<std::string> messages;
-            const char direction = command.steps > 0 ? '+' : '-';
-            int left = command.steps > 0 ? command.steps : -command.steps;
+            long left = command.steps > 0 ? command.steps : -command.steps;
             while (left > 0) {
-                const int steps = left < kStepsPerMessage ? left : kStepsPerMessage;
-                messages.push_back(board + command.key + direction + " " +
-                                   static_cast<char>(steps));
-                left -= steps;
+                const uint16_t part = static_cast<uint16_t>(left < 0xFFFF ? left : 0xFFFF);
+                left -= kxfw::TurnEvent(indexByte, key, command.steps > 0, part, &message);
+                messages.push_back(text(message));
             }
             return messages;
         }

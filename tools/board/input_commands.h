@@ -10,9 +10,12 @@
 // comment; empty lines are skipped.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "wire_format.h"
 
 namespace vboard {
 
@@ -29,7 +32,10 @@ struct InputCommand {
 // The most steps one encoder message carries. Larger turns go out as several
 // messages, which also keeps the count byte from being a brace on a serial
 // line.
-constexpr int kStepsPerMessage = 100;
+constexpr int kStepsPerMessage = kxfw::kStepsPerMessage;
+// The longest key a board message holds beside its index byte, state and
+// value (firmware/core/board_wire.h).
+constexpr std::size_t kLongestKey = 20;
 
 enum class LineResult { Command, Empty, Error };
 

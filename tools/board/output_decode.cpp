@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string>
 
+#include "output_records.h"
 #include "plugin_messages.h"
 #include "wire.h"
 
@@ -12,51 +13,29 @@ namespace {
 
 constexpr std::size_t kHeader = 2;  // "{" and the payload length
 
-// Bytes after the pin and the letter, or 0 with *counted set when a count
-// byte follows the letter.
-std::size_t FixedBodySize(char letter, bool* counted) {
-    *counted = false;
-    switch (letter) {
-        case ')':
-        case '(':
-            return 0;
-        case 'R':  // 7-segment digits or LED port bytes
-        case 'B':  // byte-data text
-            *counted = true;
-            return 0;
-        case 'P':
-            return 1;
-        default:  // G: target and frame time; any other letter: a float
-            return 4;
-    }
-}
-
-// Cuts the payload into records; false with a reason when one runs past the end.
+// Cuts the payload into records by the firmware's rule
+// (firmware/core/output_records.h); false with a reason when one runs past
+// the end.
 bool CutRecords(const std::string& payload, std::vector<OutputRecord>* records,
                 std::string* problem) {
-    std::size_t at = 0;
-    while (at < payload.size()) {
-        if (at + 2 > payload.size()) {
-            *problem = "a record of pin " + std::to_string(ByteAt(payload, at)) + " has no letter";
-            return false;
-        }
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(payload.data());
+    kxfw::RecordCursor cursor(bytes, static_cast<uint8_t>(payload.size()));
+    kxfw::OutputRecord cut;
+    std::size_t end = 0;
+    while (cursor.Next(&cut)) {
         OutputRecord record;
-        record.pin = ByteAt(payload, at);
-        record.letter = payload[at + 1];
-        bool counted = false;
-        std::size_t body = FixedBodySize(record.letter, &counted);
-        std::size_t start = at + 2;
-        if (counted && start < payload.size()) body = 1 + ByteAt(payload, start);
-        if (counted && start >= payload.size()) body = 1;
-        if (start + body > payload.size()) {
-            *problem = "the record of pin " + std::to_string(record.pin) + " is cut short";
-            return false;
-        }
-        record.body = payload.substr(start, body);
+        record.pin = cut.pin;
+        record.letter = static_cast<char>(cut.letter);
+        record.body.assign(reinterpret_cast<const char*>(cut.body), cut.bodyLength);
+        end = static_cast<std::size_t>(cut.body - bytes) + cut.bodyLength;
         records->push_back(std::move(record));
-        at = start + body;
     }
-    return true;
+    if (!cursor.cutShort()) return true;
+    const uint8_t pin = ByteAt(payload, end);
+    *problem = end + 2 > payload.size()
+                   ? "a record of pin " + std::to_string(pin) + " has no letter"
+                   : "the record of pin " + std::to_string(pin) + " is cut short";
+    return false;
 }
 
 // A single LED record, or a single value record whose letter is not one of

@@ -4,22 +4,6 @@ namespace vboard {
 
 namespace {
 
-// Encoder codes: base 2 or 3, plus 16 x type (0..3) plus 64 x mode (0..3);
-// a type of 4 or more is sent as base + 12 without type or mode bits.
-bool DecodeEncoder(uint8_t code, PinRole* role) {
-    if (code == 14 || code == 15) {
-        role->encoderKind = code - 13;
-        role->typeFourOrMore = true;
-        return true;
-    }
-    int base = code & 0x0F;
-    if (base != 2 && base != 3) return false;
-    role->encoderKind = base - 1;
-    role->encoderType = (code >> 4) & 0x3;
-    role->encoderMode = code >> 6;
-    return true;
-}
-
 const char* PlainRoleText(PinFamily family) {
     switch (family) {
         case PinFamily::None:
@@ -27,21 +11,21 @@ const char* PlainRoleText(PinFamily family) {
         case PinFamily::DigitalInput:
             return "digital input";
         case PinFamily::MatrixExtraPin:
-            return "button matrix, single pin";
+            return "button matrix, single pin (key B0)";
         case PinFamily::MatrixFirstRange:
-            return "button matrix, first pin range";
+            return "button matrix, first pin range (rows)";
         case PinFamily::MatrixSecondRange:
-            return "button matrix, second pin range";
+            return "button matrix, second pin range (columns)";
         case PinFamily::LedOutput:
             return "LED / 7-segment / LED port output";
         case PinFamily::PwmOutput:
             return "PWM output";
         case PinFamily::StepperSecondKind:
-            return "stepper, second kind";
+            return "stepper, second kind (28BYJ-48 on a ULN2003)";
         case PinFamily::StepperFirstKind:
-            return "stepper, first kind";
+            return "stepper, first kind (step/direction driver)";
         case PinFamily::StepperDirection:
-            return "stepper direction pin";
+            return "stepper direction pin (DIR of every step/direction driver)";
         case PinFamily::ServoOutput:
             return "servo output";
         case PinFamily::SevenSegmentCommon:
@@ -52,22 +36,6 @@ const char* PlainRoleText(PinFamily family) {
 }
 
 }  // namespace
-
-PinRole DecodePinMode(uint8_t code) {
-    PinRole role;
-    if (code == 0) return role;
-    if (code == 1) {
-        role.family = PinFamily::DigitalInput;
-    } else if (code >= 4 && code <= 13) {
-        role.family =
-            static_cast<PinFamily>(static_cast<int>(PinFamily::MatrixExtraPin) + code - 4);
-    } else if (DecodeEncoder(code, &role)) {
-        role.family = PinFamily::Encoder;
-    } else {
-        role.family = PinFamily::Unknown;
-    }
-    return role;
-}
 
 std::string DescribePinRole(const PinRole& role) {
     if (role.family != PinFamily::Encoder) return PlainRoleText(role.family);

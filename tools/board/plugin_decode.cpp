@@ -86,6 +86,9 @@ PluginMessage DecodePluginMessage(const std::string& bytes) {
         case 'S':
             DecodeStepperSettings(&message);
             break;
+        case 'T':
+            DecodeText(&message);
+            break;
         case '{':
             DecodeBraceMessage(&message);
             break;

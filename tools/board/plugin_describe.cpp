@@ -86,6 +86,9 @@ std::string DescribePluginMessage(const PluginMessage& message) {
         case PluginMessageKind::PanelText:
             text = DescribePanelText(message);
             break;
+        case PluginMessageKind::Text:
+            text = "text for the board: \"" + message.text + "\"";
+            break;
         case PluginMessageKind::Malformed:
             return "malformed: " + message.problem;
         case PluginMessageKind::Unknown:

@@ -31,6 +31,7 @@ enum class PluginMessageKind {
     ModeMessage,           // "{", n, one LED or value record, as a mode line sends it
     OutputMessage,         // "{", n, output records
     PanelText,             // ">key<text>..." output text for a self-configuring board
+    Text,                  // "T", length, text: an input's text for the board
     Malformed,             // a known first byte with the wrong length
     Unknown,               // a first byte no message begins with
 };
@@ -83,6 +84,7 @@ struct PluginMessage {
     ModeRecord mode;
     std::vector<OutputRecord> records;  // ModeMessage, OutputMessage
     std::vector<PanelValue> panelValues;
+    std::string text;  // Text
 
     // Malformed / Unknown: why; other kinds: a remark on odd but usable content.
     std::string problem;
@@ -94,6 +96,7 @@ PluginMessage DecodePluginMessage(const std::string& bytes);
 void DecodeAnalogSettings(PluginMessage* message);
 void DecodeSevenSegmentSettings(PluginMessage* message);
 void DecodeStepperSettings(PluginMessage* message);
+void DecodeText(PluginMessage* message);
 // "{" messages and ">" panel text.
 void DecodeBraceMessage(PluginMessage* message);
 void DecodePanelText(PluginMessage* message);

@@ -52,6 +52,12 @@ void DecodeStepperSettings(PluginMessage* message) {
     }
 }
 
+void DecodeText(PluginMessage* message) {
+    if (!RequireCountedLength(message, "text")) return;
+    message->kind = PluginMessageKind::Text;
+    message->text = message->bytes.substr(2);
+}
+
 std::vector<std::string> AnalogLines(const AnalogSettings& analog) {
     std::vector<std::string> lines;
     for (std::size_t c = 0; c < analog.size(); ++c) {

@@ -2,47 +2,23 @@
 
 #include <cstdint>
 
-#include "plugin_messages.h"
+#include "plugin_framing.h"
 
 namespace vboard {
 
-namespace {
-
-FramingResult Need(const std::string& buffer, std::size_t length) {
-    if (buffer.size() < length) return {Framing::NeedMore, 0};
-    return {Framing::Complete, length};
-}
-
-// "N", "S" and "{" say in their second byte how many bytes follow it.
-FramingResult Counted(const std::string& buffer) {
-    if (buffer.size() < 2) return {Framing::NeedMore, 0};
-    return Need(buffer, 2 + static_cast<uint8_t>(buffer[1]));
-}
-
-FramingResult Request(const std::string& buffer) {
-    if (buffer.size() < 2) return {Framing::NeedMore, 0};
-    char letter = buffer[1];
-    if (letter == 'P' || letter == 'X' || letter == 'R') return {Framing::Complete, 2};
-    return {Framing::Noise, 0};
-}
-
-}  // namespace
-
 FramingResult FramePluginMessage(const std::string& buffer, std::size_t tildeLength) {
-    if (buffer.empty()) return {Framing::NeedMore, 0};
-    switch (buffer[0]) {
-        case 'X':
-            return Request(buffer);
-        case '~':
-            return Need(buffer, tildeLength);
-        case 'A':
-            return Need(buffer, kAnalogReplySize);
-        case 'N':
-        case 'S':
-        case '{':
-            return Counted(buffer);
-        default:
+    // The firmware's rule: a message of at most 257 bytes is known by then.
+    const std::size_t count = buffer.size() < 0xFFFF ? buffer.size() : 0xFFFF;
+    const kxfw::FramingResult result =
+        kxfw::FramePluginMessage(reinterpret_cast<const uint8_t*>(buffer.data()),
+                                 static_cast<uint16_t>(count), static_cast<uint8_t>(tildeLength));
+    switch (result.framing) {
+        case kxfw::Framing::Complete:
+            return {Framing::Complete, result.length};
+        case kxfw::Framing::Noise:
             return {Framing::Noise, 0};
+        default:
+            return {Framing::NeedMore, 0};
     }
 }
 

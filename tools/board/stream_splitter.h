@@ -1,9 +1,9 @@
-// Cuts plugin messages out of a serial byte stream. The plugin frames nothing
-// in this direction, so a message is recognised by its first byte and its
-// length: fixed ("XP" 2, "A" 49, "~" 61 or 7 by the kind of board), or given
-// by a count byte ("N" and "S" count + 2, "{" length + 2). A byte no message
-// begins with is noise: it is skipped alone, so the stream resynchronises at
-// the very next byte.
+// Cuts plugin messages out of a serial byte stream, by the firmware's own
+// rule (firmware/core/plugin_framing.h): a message is recognised by its first
+// byte and its length, fixed ("XP" 2, "A" 49, "~" 61 or 7 by the kind of
+// board) or given by a count byte ("N", "S", "T" count + 2, "{" length + 2).
+// A byte no message begins with is noise: it is skipped alone, so the stream
+// resynchronises at the very next byte.
 #pragma once
 
 #include <cstddef>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "board_core.h"
 #include "board_log.h"
 #include "wire.h"
 
@@ -41,7 +42,8 @@ VirtualBoard::VirtualBoard(BoardIdentity identity, std::unique_ptr<BoardTranspor
     : identity_(std::move(identity)),
       transport_(std::move(transport)),
       log_(log),
-      label_(std::move(label)) {
+      label_(std::move(label)),
+      road_(identity_.selfConfiguring) {
     Line(DescribeIdentity(identity_) + ", on " + transport_->description());
 }
 
@@ -110,26 +112,30 @@ void VirtualBoard::Handle(const PluginMessage& message) {
     ++receivedCount_;
     KeepRecent(&received_, message);
     LogReceived(message);
+    // The firmware's own reading of the message decides the step on the road.
+    const uint16_t length =
+        static_cast<uint16_t>(std::min<std::size_t>(message.bytes.size(), 0xFFFF));
+    const kxfw::RoadEvent event = kxfw::RoadEventFor(kxfw::ClassifyPluginMessage(
+        reinterpret_cast<const uint8_t*>(message.bytes.data()), length));
+    const kxfw::RoadAnswer answer = road_.Take(event, message.indexByte);
     switch (message.kind) {
-        case PluginMessageKind::DiscoveryRequest:
-            Queue(identity_.IdentificationMessage(), DescribeIdentity(identity_));
-            break;
-        case PluginMessageKind::Ping:
-            // A board that restarted is still pinged by a plugin that knew
-            // it; without a configuration it says who it is, to get one.
-            if (!indexByte_) Queue(identity_.IdentificationMessage(), DescribeIdentity(identity_));
-            break;
-        case PluginMessageKind::InputRequest:
-            ReportAllInputs();
-            break;
         case PluginMessageKind::ConfigUpload:
-        case PluginMessageKind::IdReply:
-            HandleConfiguration(message);
+            if (!answer.wrongKind) {
+                pinTable_ = message.pinTable;
+                Details(PinTableLines(message.pinTable));
+            }
             break;
         case PluginMessageKind::AnalogSettings:
+            analog_ = message.analog;
+            Details(AnalogLines(message.analog));
+            break;
         case PluginMessageKind::SevenSegmentSettings:
+            sevenSegment_ = message.sevenSegmentPins;
+            Details(SevenSegmentLines(message.sevenSegmentPins));
+            break;
         case PluginMessageKind::StepperSettings:
-            HandleSettings(message);
+            steppers_ = message.steppers;
+            Details(StepperLines(message.steppers));
             break;
         case PluginMessageKind::ModeMessage:
             KeepRecent(&modes_, message.mode);
@@ -142,26 +148,41 @@ void VirtualBoard::Handle(const PluginMessage& message) {
         default:
             break;
     }
+    Follow(answer);
 }
 
-// A numbered board takes the upload, a self-configuring board the ID reply;
-// each ignores the other's message.
-void VirtualBoard::HandleConfiguration(const PluginMessage& message) {
-    bool isUpload = message.kind == PluginMessageKind::ConfigUpload;
-    if (isUpload == identity_.selfConfiguring) {
-        Line(isUpload ? "  ignored: a self-configuring board takes an ID reply, not an upload"
-                      : "  ignored: a numbered board takes an upload, not an ID reply");
-        return;
+// What the road says the board does next.
+void VirtualBoard::Follow(const kxfw::RoadAnswer& answer) {
+    if (answer.identify) Queue(identity_.IdentificationMessage(), DescribeIdentity(identity_));
+    if (answer.reportInputs) ReportAllInputs();
+    if (answer.wrongKind) {
+        Line(identity_.selfConfiguring
+                 ? "  ignored: a self-configuring board takes an ID reply, not an upload"
+                 : "  ignored: a numbered board takes an upload, not an ID reply");
     }
-    if (isUpload) {
-        pinTable_ = message.pinTable;
-        Details(PinTableLines(message.pinTable));
+    if (answer.outOfTurn) Line("  (not asked for at this point; kept)");
+    if (answer.configured) Configure(road_.indexByte());
+    switch (answer.request) {
+        case 'a':
+            Request(ControlRequest::SendAnalogSettings, "send analog settings");
+            break;
+        case 'n':
+            Request(ControlRequest::SendSevenSegmentSettings, "send 7-segment settings");
+            break;
+        case 's':
+            Request(ControlRequest::SendStepperSettings, "send stepper settings");
+            break;
+        case 'w':
+            outputsOn_ = true;
+            Request(ControlRequest::OutputsOn, "outputs on");
+            break;
+        default:
+            break;
     }
-    Configure(message.indexByte);
 }
 
-// A new configuration starts the road again: what the previous one brought
-// no longer holds, and the plugin keeps the outputs off until asked again.
+// A new configuration: what the previous one brought no longer holds, and
+// the plugin keeps the outputs off until asked again.
 void VirtualBoard::Configure(uint8_t indexByte) {
     // Requests still queued belong to the previous configuration's road.
     queued_.erase(std::remove_if(queued_.begin(), queued_.end(),
@@ -175,36 +196,6 @@ void VirtualBoard::Configure(uint8_t indexByte) {
     if (indexByte == 0)
         Line("  warning: index byte 0; the plugin ignores input events that carry it");
     Line("  board index " + std::to_string(boardIndex()));
-    phase_ = BoardPhase::WaitingForAnalogSettings;
-    Request(ControlRequest::SendAnalogSettings, "send analog settings");
-}
-
-void VirtualBoard::HandleSettings(const PluginMessage& message) {
-    switch (message.kind) {
-        case PluginMessageKind::AnalogSettings:
-            analog_ = message.analog;
-            Details(AnalogLines(message.analog));
-            if (phase_ != BoardPhase::WaitingForAnalogSettings) break;
-            phase_ = BoardPhase::WaitingForSevenSegmentSettings;
-            Request(ControlRequest::SendSevenSegmentSettings, "send 7-segment settings");
-            return;
-        case PluginMessageKind::SevenSegmentSettings:
-            sevenSegment_ = message.sevenSegmentPins;
-            Details(SevenSegmentLines(message.sevenSegmentPins));
-            if (phase_ != BoardPhase::WaitingForSevenSegmentSettings) break;
-            phase_ = BoardPhase::WaitingForStepperSettings;
-            Request(ControlRequest::SendStepperSettings, "send stepper settings");
-            return;
-        default:
-            steppers_ = message.steppers;
-            Details(StepperLines(message.steppers));
-            if (phase_ != BoardPhase::WaitingForStepperSettings) break;
-            phase_ = BoardPhase::Running;
-            outputsOn_ = true;
-            Request(ControlRequest::OutputsOn, "outputs on");
-            return;
-    }
-    Line("  (not asked for at this point; kept)");
 }
 
 // A message changes what the outputs show; each change is one line.

@@ -7,11 +7,12 @@
 // writes an upload or an ID reply; an answer written back within the same
 // instant, faster than any hardware could, would be discarded with it.
 //
-// The road of a board: answer every discovery request with the
-// identification; on the configuration upload (numbered board) or the ID
-// reply (self-configuring board) keep the board index and ask for the
-// analog, 7-segment and stepper settings in turn, each after the previous
-// reply; after the stepper settings switch the outputs on.
+// The road of a board is the firmware's (firmware/core/board_road.h):
+// answer every discovery request with the identification; on the
+// configuration upload (numbered board) or the ID reply (self-configuring
+// board) keep the board index and ask for the analog, 7-segment and stepper
+// settings in turn, each after the previous reply; after the stepper
+// settings switch the outputs on.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,7 @@
 
 #include "board_messages.h"
 #include "board_outputs.h"
+#include "board_road.h"
 #include "input_commands.h"
 #include "plugin_messages.h"
 #include "transport.h"
@@ -45,13 +47,7 @@ struct BoardIdentity {
     std::size_t tildeLength() const { return selfConfiguring ? kIdReplySize : kUploadSize; }
 };
 
-enum class BoardPhase {
-    WaitingForConfiguration,
-    WaitingForAnalogSettings,
-    WaitingForSevenSegmentSettings,
-    WaitingForStepperSettings,
-    Running,  // outputs switched on
-};
+using BoardPhase = kxfw::RoadPhase;
 
 class VirtualBoard {
   public:
@@ -84,7 +80,7 @@ class VirtualBoard {
     const BoardTransport& transport() const { return *transport_; }
 
     // What the plugin has told the board.
-    BoardPhase phase() const { return phase_; }
+    BoardPhase phase() const { return road_.phase(); }
     bool configured() const { return indexByte_.has_value(); }
     // Board index + 1 as received (the first byte of the board's input
     // events), and the index itself; -1 before the board is configured.
@@ -95,6 +91,7 @@ class VirtualBoard {
     const std::optional<std::vector<uint8_t>>& sevenSegmentPins() const { return sevenSegment_; }
     const std::optional<std::vector<Stepper>>& steppers() const { return steppers_; }
     bool outputsOn() const { return outputsOn_; }
+    const kxfw::BoardRoad& road() const { return road_; }
     // Every mode record received, oldest first (kept likewise).
     const std::deque<ModeRecord>& modeRecords() const { return modes_; }
     // What the outputs show now, from every "{" message and panel text.
@@ -111,10 +108,9 @@ class VirtualBoard {
 
   private:
     void Handle(const PluginMessage& message);
-    void HandleConfiguration(const PluginMessage& message);
-    void HandleSettings(const PluginMessage& message);
     void ShowOutputs(const PluginMessage& message);
     void Configure(uint8_t indexByte);
+    void Follow(const kxfw::RoadAnswer& answer);
     void Queue(const std::string& message, const std::string& description);
     void SendQueued();
     void Send(const std::string& message, const std::string& description);
@@ -132,7 +128,7 @@ class VirtualBoard {
     std::ostream& log_;
     std::string label_;
 
-    BoardPhase phase_ = BoardPhase::WaitingForConfiguration;
+    kxfw::BoardRoad road_;
     std::optional<uint8_t> indexByte_;
     std::optional<PinTable> pinTable_;
     std::optional<AnalogSettings> analog_;

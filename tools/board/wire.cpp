@@ -4,18 +4,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "output_records.h"
+
 namespace vboard {
 
 uint16_t ReadLe16(const std::string& bytes, std::size_t pos) {
-    return static_cast<uint16_t>(ByteAt(bytes, pos) | (ByteAt(bytes, pos + 1) << 8));
+    return kxfw::ReadLe16(reinterpret_cast<const uint8_t*>(bytes.data()) + pos);
 }
 
 float ReadLeFloat(const std::string& bytes, std::size_t pos) {
-    uint32_t bits = 0;
-    for (int i = 3; i >= 0; --i) bits = (bits << 8) | ByteAt(bytes, pos + i);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+    return kxfw::ReadLeFloat(reinterpret_cast<const uint8_t*>(bytes.data()) + pos);
 }
 
 // The shortest text that reads back as the same float, in the shorter of

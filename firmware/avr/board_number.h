@@ -1,0 +1,14 @@
+// The board number lives in EEPROM, so the same firmware serves every board
+// of a cockpit: bytes 0 and 1 hold "KX", byte 2 the number (1 to 9).
+// tools/kestrix-flash.sh writes them with avrdude at flash time. A board
+// whose EEPROM holds no number is board 1.
+#pragma once
+
+#include <stdint.h>
+
+namespace kxavr {
+
+const uint16_t kNumberAddress = 2;
+uint8_t BoardNumberFromEeprom();
+
+}  // namespace kxavr

@@ -1,0 +1,61 @@
+// The seam between the board's protocol and the line it talks on. A link
+// hands over the plugin's messages whole and sends the board's messages as
+// its line needs them: a serial link cuts the unframed stream the plugin
+// sends and puts braces around what the board sends; a datagram link would
+// take one datagram as one message and send each message as one datagram.
+// No call waits: a link that cannot take a message now says so.
+#pragma once
+
+#include <stdint.h>
+
+#include "plugin_framing.h"
+
+namespace kxfw {
+
+class BoardLink {
+  public:
+    // The next whole message from the plugin, valid until the next call;
+    // false when none is complete yet.
+    virtual bool Receive(const uint8_t** message, uint16_t* length) = 0;
+    // Whether a message of this many bytes goes out now, whole.
+    virtual bool CanSend(uint8_t length) = 0;
+    virtual void Send(const uint8_t* bytes, uint8_t length) = 0;
+    // Whether the line is a serial one (braces may not appear in a message).
+    virtual bool serial() const = 0;
+
+  protected:
+    ~BoardLink() {}
+};
+
+// The bytes of a serial line: the hardware layer's interrupt-driven ring
+// buffers on the board, a string in tests and in the fuzz target.
+class ByteStream {
+  public:
+    virtual int16_t ReadByte() = 0;  // -1 when nothing waits
+    virtual uint16_t WriteRoom() = 0;
+    virtual void WriteByte(uint8_t byte) = 0;
+
+  protected:
+    ~ByteStream() {}
+};
+
+class SerialLink : public BoardLink {
+  public:
+    explicit SerialLink(ByteStream& stream, uint8_t tildeLength)
+        : stream_(stream), framer_(tildeLength) {}
+
+    bool Receive(const uint8_t** message, uint16_t* length) override;
+    bool CanSend(uint8_t length) override;
+    void Send(const uint8_t* bytes, uint8_t length) override;
+    bool serial() const override { return true; }
+
+    // Bytes skipped because no message begins with them.
+    uint16_t noiseBytes() const { return noise_; }
+
+  private:
+    ByteStream& stream_;
+    PluginFramer framer_;
+    uint16_t noise_ = 0;
+};
+
+}  // namespace kxfw
