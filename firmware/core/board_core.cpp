@@ -64,6 +64,8 @@ RoadEvent RoadEventFor(PluginMessageKind kind) {
     switch (kind) {
         case PluginMessageKind::Discovery:
             return RoadEvent::Discovery;
+        case PluginMessageKind::Ping:
+            return RoadEvent::Ping;
         case PluginMessageKind::InputRequest:
             return RoadEvent::InputRequest;
         case PluginMessageKind::ConfigUpload:

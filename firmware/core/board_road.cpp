@@ -8,6 +8,9 @@ RoadAnswer BoardRoad::Take(RoadEvent event, uint8_t indexByte) {
         case RoadEvent::Discovery:
             answer.identify = true;
             break;
+        case RoadEvent::Ping:
+            answer.identify = !configured_;
+            break;
         case RoadEvent::InputRequest:
             answer.reportInputs = configured_;
             break;

@@ -1,6 +1,7 @@
 // The road of a board through the plugin's messages, the same for the
 // firmware and the virtual board: answer every discovery request with the
-// identification; on the configuration upload (numbered board) or the ID
+// identification, and a ping while the board has no configuration (it
+// restarted under a plugin that still knows it, and gets one this way); on the configuration upload (numbered board) or the ID
 // reply (self-configuring board) keep the board index and ask for the
 // analog, 7-segment and stepper settings in turn, each after the previous
 // reply; after the stepper settings switch the outputs on.
@@ -21,13 +22,14 @@ enum class RoadPhase : uint8_t {
 // The plugin's messages as the road tells them apart.
 enum class RoadEvent : uint8_t {
     Discovery,             // "XP"
+    Ping,                  // "XX"
     InputRequest,          // "XR"
     ConfigUpload,          // "~" + pin table
     IdReply,               // "~" + 5 zeros + index byte
     AnalogSettings,        // "A" ...
     SevenSegmentSettings,  // "N" ...
     StepperSettings,       // "S" ...
-    Other,                 // outputs, pings, texts: no step on the road
+    Other,                 // outputs, texts: no step on the road
 };
 
 // What the board does about one message.

@@ -107,7 +107,7 @@ TEST(firmwareRoad, EachKindOfBoardTakesOnlyItsOwnConfiguration) {
     struct Row {
         bool selfConfiguring;
         std::vector<RoadEvent> events;
-        std::string requests;  // the requests asked, in order; "!" a refused message
+        std::string requests;  // the requests asked, in order; "!" a refused message, "i" identified
         bool running;
     } rows[] = {
         {false,
@@ -126,6 +126,12 @@ TEST(firmwareRoad, EachKindOfBoardTakesOnlyItsOwnConfiguration) {
           RoadEvent::SevenSegmentSettings},
          "ana!",
          false},
+        // A ping finds a board without a configuration only after it
+        // restarted: it identifies itself; configured, it answers nothing.
+        {false,
+         {RoadEvent::Ping, RoadEvent::ConfigUpload, RoadEvent::Ping, RoadEvent::Discovery},
+         "iai",
+         false},
     };
     for (const Row& row : rows) {
         kxfw::BoardRoad road(row.selfConfiguring);
@@ -133,6 +139,7 @@ TEST(firmwareRoad, EachKindOfBoardTakesOnlyItsOwnConfiguration) {
         for (RoadEvent event : row.events) {
             const kxfw::RoadAnswer answer = road.Take(event, 4);
             EXPECT_FALSE(answer.reportInputs) << "no report before a configuration";
+            if (answer.identify) requests += 'i';
             if (answer.request) requests += answer.request;
             if (answer.wrongKind || answer.outOfTurn) requests += '!';
         }
