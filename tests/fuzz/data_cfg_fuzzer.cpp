@@ -17,6 +17,7 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -86,12 +87,16 @@ void RemoveAircraftDir() {
     rmdir(aircraftDir.c_str());
 }
 
-// The number a data.cfg log line gives after "data.cfg line ", or -1.
+// The largest number the data.cfg lines of a log text give after
+// "data.cfg line " (a section's notes come as one text), or -1.
 long LoggedLineNumber(const std::string& text) {
     static const std::string kHeading = "data.cfg line ";
-    const std::size_t at = text.find(kHeading);
-    if (at == std::string::npos) return -1;
-    return std::strtol(text.c_str() + at + kHeading.size(), nullptr, 10);
+    long largest = -1;
+    for (std::size_t at = text.find(kHeading); at != std::string::npos;
+         at = text.find(kHeading, at + 1)) {
+        largest = std::max(largest, std::strtol(text.c_str() + at + kHeading.size(), nullptr, 10));
+    }
+    return largest;
 }
 
 void ReadAsThePluginDoes(const uint8_t* data, std::size_t size, const MessageSource& source) {
