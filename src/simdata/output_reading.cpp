@@ -115,32 +115,28 @@ void TakeBytes(BoardOutput& out) {
     if (!TextEquals(memory.text, ReadC, length)) memory.text.assign(ReadC, length);
 }
 
-}  // namespace
-
-bool ReadBoardOutput(BoardOutput& out) {
-    const OutputCompact& c = out.Compact;
-    switch (c.read) {
+// Nothing to read, byte data, or the numbers, taken as the caller asks.
+template <typename TakeNumbers>
+bool ReadOutput(BoardOutput& out, TakeNumbers takeNumbers) {
+    switch (out.Compact.read) {
         case OutputRead::Nothing:
             return false;
         case OutputRead::Bytes:
             TakeBytes(out);
             return true;
         default:
-            TakeValue(out, ReadElement(c, c.element));
+            takeNumbers();
             return true;
     }
 }
 
+}  // namespace
+
+bool ReadBoardOutput(BoardOutput& out) {
+    return ReadOutput(out,
+                      [&out] { TakeValue(out, ReadElement(out.Compact, out.Compact.element)); });
+}
+
 bool ReadPanelOutput(BoardOutput& out) {
-    const OutputCompact& c = out.Compact;
-    switch (c.read) {
-        case OutputRead::Nothing:
-            return false;
-        case OutputRead::Bytes:
-            TakeBytes(out);
-            return true;
-        default:
-            TakeValues(out, ReadValues(c));
-            return true;
-    }
+    return ReadOutput(out, [&out] { TakeValues(out, ReadValues(out.Compact)); });
 }
