@@ -34,23 +34,21 @@ constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
 constexpr uint64_t kPowersOfFive[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125};
 
-// The six significant digits of a, a float from 1e-4 to below 1e6, as an
-// integer from 100000 to 1000000 (the last when rounding carries), and the
-// decimal exponent of the first digit. Exact: a = m * 2^q with m below 2^24,
-// so a * 10^k = m * 5^k * 2^(q + k) is an integer of at most 45 bits shifted,
-// rounded half to even as printf rounds.
-uint64_t SixDigits(double a, int* exponent) {
+// The six significant digits of a = m * 2^q (m below 2^24, a from 1e-4 to
+// below 1e6) as an integer from 100000 to 1000000 (the last when rounding
+// carries), and the decimal exponent of the first digit. Exact: a * 10^k is
+// m * 5^k * 2^(q + k), an integer of at most 45 bits shifted, rounded half
+// to even as printf rounds.
+uint64_t SixDigits(double a, uint64_t m, int q, int* exponent) {
     // a * 10^9 is exact (24 + 21 bits), so comparing it with powers of ten
     // finds the exponent without rounding.
     const double scaled = a * 1e9;
     int e = 5;
     while (e > -4 && scaled < kPowersOfTen[e + 9]) --e;
     *exponent = e;
-    int q = 0;
-    const uint64_t m = static_cast<uint64_t>(std::ldexp(std::frexp(a, &q), 24));
     const int k = 5 - e;
     const uint64_t n = m * kPowersOfFive[k];
-    const int shift = q - 24 + k;
+    const int shift = q + k;
     if (shift >= 0) return n << shift;
     const int t = -shift;  // at most 29: the result is at least 10^5
     const uint64_t whole = n >> t;
@@ -62,12 +60,19 @@ uint64_t SixDigits(double a, int* exponent) {
 // printf's %g of six significant digits for a value that is a float from
 // 1e-4 to below 1e6, which is what a mapped output value almost always is;
 // several times faster than the general conversion. False for any other
-// value, and for one that rounds up to 1e6.
+// value (a double with more bits, too small, too large), and for one that
+// rounds up to 1e6.
 bool WriteFloatSixDigits(double v, char* out, std::size_t* length) {
     const double a = std::fabs(v);
-    if (!(a >= 1e-4 && a < 1e6) || static_cast<double>(static_cast<float>(v)) != v) return false;
+    if (!(a >= 1e-4 && a < 1e6)) return false;
+    // a float's 24 bits: a = m * 2^q. Found with exact operations only, so
+    // that no excess precision of the x87 unit can pass off another double.
+    int q = 0;
+    const double mantissa = std::ldexp(std::frexp(a, &q), 24);
+    const uint64_t m = static_cast<uint64_t>(mantissa);  // below 2^24
+    if (static_cast<double>(m) != mantissa) return false;
     int e = 0;
-    uint64_t digits = SixDigits(a, &e);
+    uint64_t digits = SixDigits(a, m, q - 24, &e);
     if (digits >= 1000000) {
         if (++e > 5) return false;  // exponent form
         digits /= 10;
