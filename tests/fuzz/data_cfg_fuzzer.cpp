@@ -87,13 +87,15 @@ void RemoveAircraftDir() {
     rmdir(aircraftDir.c_str());
 }
 
-// The largest number the data.cfg lines of a log text give after
-// "data.cfg line " (a section's notes come as one text), or -1.
+// The largest line number the headings of a Log.txt text name (a section's
+// notes come as one text of many lines), or -1. A heading begins its log
+// line; the words may also stand in the quoted text of a line, indented.
 long LoggedLineNumber(const std::string& text) {
-    static const std::string kHeading = "data.cfg line ";
+    static const std::string kHeading = "Kestrix: data.cfg line ";
     long largest = -1;
     for (std::size_t at = text.find(kHeading); at != std::string::npos;
          at = text.find(kHeading, at + 1)) {
+        if (at > 0 && text[at - 1] != '\n') continue;
         largest = std::max(largest, std::strtol(text.c_str() + at + kHeading.size(), nullptr, 10));
     }
     return largest;
