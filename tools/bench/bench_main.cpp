@@ -70,6 +70,7 @@ class KeepingReporter : public benchmark::ConsoleReporter {
                 continue;
             }
             times[name] = run.GetAdjustedCPUTime();
+            walls[name] = run.GetAdjustedRealTime();
             for (const auto& [counter, value] : run.counters) figures[name][counter] = value;
         }
         ConsoleReporter::ReportRuns(runs);
@@ -82,6 +83,7 @@ class KeepingReporter : public benchmark::ConsoleReporter {
         return value == found->second.end() ? -1 : static_cast<double>(value->second);
     }
     std::map<std::string, double> times;
+    std::map<std::string, double> walls;
     std::map<std::string, std::map<std::string, double>> figures;
     std::set<std::string> medians;
 };
@@ -101,15 +103,17 @@ void Compare(const KeepingReporter& report, const char* what, const std::string&
     std::printf("\n");
 }
 
+// CPU time, as for the cycles, and the wall time of the frame it falls in.
 void CompareIdentification(const KeepingReporter& report, const char* what, const std::string& name,
                            double targetMs) {
     auto found = report.times.find(name);
     if (found == report.times.end()) return;
     const double ms = found->second;  // in the benchmarks' unit, milliseconds
-    const char* verdict = targetMs <= 0 ? "" : (ms <= targetMs ? ": met" : ": NOT met");
-    std::printf("%-34s %8.2f ms", what, ms);
+    std::printf("%-34s %8.2f ms (wall %.2f ms)", what, ms, report.walls.at(name));
     if (targetMs > 0) std::printf(" (at most %.0f ms)", targetMs);
-    std::printf(", %g strings to Log.txt%s\n", report.Figure(name, "log_lines"), verdict);
+    std::printf(", %g strings to Log.txt", report.Figure(name, "log_lines"));
+    if (targetMs > 0) std::printf(": %s", ms <= targetMs ? "met" : "NOT met");
+    std::printf("\n");
 }
 
 const char kUsage[] =
