@@ -34,6 +34,7 @@
 #include "protocol/receive.h"
 #include "simhost.h"
 #include "transport/lan.h"
+#include "transport/serial.h"
 
 namespace {
 
@@ -85,6 +86,9 @@ void RemoveFolder() {
 IdentifyRig Build() {
     bench::Rig();          // the datarefs and the plugin's socket
     bench::ClearBoards();  // the cycle benchmarks' boards; their rig reads them again
+    // What the areas before left: the input events' sections and port.
+    ClearBoardTables();
+    serial.ports.clear();
     IdentifyRig rig;
     char folder[] = "/tmp/kestrix-bench-XXXXXX";
     if (mkdtemp(folder) == nullptr) throw std::runtime_error("no folder for data.cfg");
