@@ -14,37 +14,63 @@ constexpr std::size_t kPrefixLength = sizeof kPrefix - 1;
 constexpr std::size_t kLineBuffer = 512;
 constexpr std::size_t kTextPerLine = kLineBuffer - kPrefixLength - 2;
 
-void WriteOneLine(const char* text, std::size_t length) noexcept {
-    while (length > 0) {
-        const std::size_t part = length < kTextPerLine ? length : kTextPerLine;
-        char line[kLineBuffer];
-        std::memcpy(line, kPrefix, kPrefixLength);
-        std::memcpy(line + kPrefixLength, text, part);
-        line[kPrefixLength + part] = '\n';
-        line[kPrefixLength + part + 1] = '\0';
-        XPLMDebugString(line);
-        text += part;
-        length -= part;
-    }
-}
-
-}  // namespace
-
-void WriteSimulatorLog(const char* text, std::size_t length) noexcept {
+// Hands piece(part, length) every piece of text that makes one prefixed
+// line of Log.txt: each non-empty line without its carriage return, in parts
+// of at most kTextPerLine characters.
+template <typename Piece>
+void ForEachLogLine(const char* text, std::size_t length, Piece piece) {
     std::size_t start = 0;
     for (std::size_t k = 0; k <= length; ++k) {
         if (k < length && text[k] != '\n') continue;
         std::size_t end = k;
         if (end > start && text[end - 1] == '\r') --end;
-        if (end > start) WriteOneLine(text + start, end - start);
+        for (std::size_t at = start; at < end; at += kTextPerLine) {
+            piece(text + at, end - at < kTextPerLine ? end - at : kTextPerLine);
+        }
         start = k + 1;
     }
 }
 
-void Log(const std::string& text) {
+void WriteOneLine(const char* text, std::size_t length) noexcept {
+    char line[kLineBuffer];
+    std::memcpy(line, kPrefix, kPrefixLength);
+    std::memcpy(line + kPrefixLength, text, length);
+    line[kPrefixLength + length] = '\n';
+    line[kPrefixLength + length + 1] = '\0';
+    XPLMDebugString(line);
+}
+
+void WriteStandardError(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
+}
+
+}  // namespace
+
+void WriteSimulatorLog(const char* text, std::size_t length) noexcept {
+    ForEachLogLine(text, length, WriteOneLine);
+}
+
+void Log(const std::string& text) {
+    WriteStandardError(text);
     WriteSimulatorLog(text.data(), text.size());
+}
+
+void LogTogether(const std::string& text) {
+    WriteStandardError(text);
+    // A zero byte would end the one string early: such a text goes line by line.
+    if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
+        WriteSimulatorLog(text.data(), text.size());
+        return;
+    }
+    std::string lines;
+    lines.reserve(text.size() + text.size() / 8 + kLineBuffer);
+    ForEachLogLine(text.data(), text.size(), [&lines](const char* part, std::size_t length) {
+        lines.append(kPrefix, kPrefixLength);
+        lines.append(part, length);
+        lines += '\n';
+    });
+    if (!lines.empty()) XPLMDebugString(lines.c_str());
 }
 
 void LogSystemError(const char* prefix) noexcept {

@@ -11,6 +11,12 @@
 
 void Log(const std::string& text);
 
+// As Log, for a text of many lines that belong together (what is wrong in a
+// board's section of data.cfg): standard error gets it in one write and
+// Log.txt in one XPLMDebugString call, which the simulator writes out at
+// once, rather than one write per line.
+void LogTogether(const std::string& text);
+
 // Only the simulator's log: each non-empty line of text as one prefixed
 // line. Fixed buffers, no allocation, so it works when memory has run out;
 // a line longer than a buffer continues on further prefixed lines.

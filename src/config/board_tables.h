@@ -13,6 +13,7 @@
 
 #include "XPLMDataAccess.h"
 #include "config/input_lookup.h"
+#include "config/output_compact.h"
 
 using ByteList = std::vector<uint8_t>;
 
@@ -34,39 +35,38 @@ struct BoardInput {
 // What the output engine remembers of one output between passes. It lives in
 // the output's row, so a rebuilt board starts without it.
 struct OutputMemory {
-    bool prepared = false;  // the 7-segment layout below has been read from OutDrefs
-    uint8_t digits = 0;     // 7-segment: digit count (at most 16)
-    uint8_t point = 0;      // 7-segment: point position, 0 for none (at most digits)
-    uint8_t options = 0;    // 7-segment: option bits
-
-    // The last reading and the text it gave, so that an unchanged value is
-    // not mapped and formatted again.
+    // The last reading and what it gave: a value read again bit for bit
+    // unchanged is not mapped again, and a mapped value unchanged is not
+    // formatted again.
+    float raw = 0;     // board: the element read
+    float mapped = 0;  // the value it mapped to
     bool read = false;
-    float raw = 0;                // board: the element read
-    std::vector<float> rawArray;  // panel: every element read
-    float mapped = 0;
-    std::string text;
-
     // Still to be sent because the board asked for everything (sendall) and
     // an earlier pass ended before this output.
     bool owed = false;
-
     // The output test's lit state has been sent for this output.
     bool testShown = false;
+    std::string text;             // the text of mapped
+    std::vector<float> rawArray;  // panel: every element read
 };
 
-// One section O line of three or more tokens.
+// One section O line of three or more tokens. What every output pass reads
+// comes first (the compact record, the active bit, Previous and the engine's
+// memory), so that a pass over many outputs touches little memory; the
+// tokens and tables the parser fills follow.
 struct BoardOutput {
-    std::vector<std::string> OutDrefs;  // key, precision, name, element, range A, range B, steps
+    OutputCompact Compact;  // settled from the fields below when the text is read
     bool OutputActive = true;
+    std::string Previous;  // last text sent
+    OutputMemory Memory;   // the output engine's, see above
+
+    std::vector<std::string> OutDrefs;  // key, precision, name, element, range A, range B, steps
     std::vector<float> OutRange1;
     std::vector<float> OutRange2;
     XPLMDataRef Drefread = nullptr;
     int Type = 0;
     int Arraynum = 1;
     int Precision = 0;
-    std::string Previous;  // last text sent
-    OutputMemory Memory;   // the output engine's, see above
 };
 
 struct Board {

@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "base/text.h"
 #include "config/names.h"
+#include "config/output_compact.h"
 #include "config/outputs.h"
 #include "config/value_checks.h"
 
@@ -97,6 +98,7 @@ void FinishOutput(const ParseContext& parse, std::size_t j) {
     // Numbered boards count precision one lower below 1 (0 becomes -1).
     if (parse.id != 0 && out.Precision < 1 && out.Precision > INT_MIN) --out.Precision;
     ResolveDataref(parse, j);
+    out.Compact = CompactRecordOf(out.OutDrefs, out.Drefread, out.Type, out.Arraynum);
     // Outputs sharing a key are selected by an O_ input; without one every
     // output of the key is sent. Until now OutputActive is clear exactly for
     // an output whose key an earlier output has.

@@ -1,6 +1,7 @@
 #include "config/outputs.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "base/log.h"
 #include "base/text.h"
@@ -154,10 +155,10 @@ void ReadOutputLine(ParseContext& parse, const std::string& line) {
     BoardOutput out;
     AddDefaultTokens(tokens);
     CheckSevenSegment(parse, tokens);
-    out.OutDrefs = tokens;
+    out.OutDrefs = std::move(tokens);
     ReadRanges(parse, out);
     // Clear for now when an earlier output has the key; FinishOutputs settles it.
-    out.OutputActive = parse.outputKeys.count(tokens[0]) == 0;
+    out.OutputActive = parse.outputKeys.count(out.OutDrefs[0]) == 0;
     board.Outputs.push_back(std::move(out));
     parse.outputKeys.insert(board.Outputs.back().OutDrefs[0]);
     parse.outputLines.push_back(parse.current);

@@ -1,5 +1,6 @@
 #include "config/parser.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/text.h"
@@ -78,6 +79,32 @@ void ReadLine(ParseContext& parse, const std::string& line) {
     }
 }
 
+// Sizes the board's input and output tables, and the parse's lists of their
+// lines, once for the lines of sections I and O, rather than letting them
+// grow line by line (a board may have a thousand outputs). A line that turns
+// out to be a comment or a mode line only leaves some room unused.
+void ReserveTables(ParseContext& parse, const std::vector<std::string>& lines) {
+    std::size_t inputs = 0;
+    std::size_t outputs = 0;
+    char section = '0';
+    for (const std::string& line : lines) {
+        if (line.size() > 2 && line[0] == '[') {
+            section = line[1];
+        } else if (section == 'I') {
+            ++inputs;
+        } else if (section == 'O') {
+            ++outputs;
+        }
+    }
+    inputs = std::min(inputs, kMaxInputs);
+    outputs = std::min(outputs, kMaxOutputs);
+    Board& board = parse.board();
+    board.Inputs.reserve(inputs);
+    board.Outputs.reserve(outputs);
+    parse.inputLines.reserve(inputs);
+    parse.outputLines.reserve(outputs);
+}
+
 }  // namespace
 
 void ReadConfigFile(const std::string& text, std::size_t b, unsigned id,
@@ -95,6 +122,7 @@ void ReadConfigFile(const std::string& text, std::size_t b, unsigned id,
     ParseContext parse;
     parse.b = b;
     parse.id = id;
+    ReserveTables(parse, lines);
     for (std::size_t k = 0; k < lines.size(); ++k) {
         parse.current = TextLine{k + 1, lines[k]};
         ForOneLine(parse.current, [&] { ReadLine(parse, lines[k]); });

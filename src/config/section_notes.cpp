@@ -26,14 +26,21 @@ std::size_t FileLineOf(std::size_t k, std::size_t n) {
     return sections[k].stored[n - 1];
 }
 
+// All of a section's notes in one text, written at once: a section of a
+// thousand doubtful lines is one write, not two thousand.
 void LogNotes(std::vector<FileNote>& notes) {
+    if (notes.empty()) return;
     std::stable_sort(notes.begin(), notes.end(),
                      [](const FileNote& a, const FileNote& b) { return a.line < b.line; });
+    std::string text;
     for (const FileNote& n : notes) {
-        std::string text = "\ndata.cfg " + NoteHeading(n.line, n.note);
-        if (!n.note.text.empty()) text += "\n      " + PrintableText(n.note.text);
-        Log(text);
+        text += "\ndata.cfg ";
+        text += NoteHeading(n.line, n.note);
+        if (n.note.text.empty()) continue;
+        text += "\n      ";
+        text += PrintableText(n.note.text);
     }
+    LogTogether(text);
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include "simdata/output_reading.h"
 #include "simdata/output_records.h"
 #include "simdata/output_test.h"
-#include "simdata/seven_segment.h"
 #include "transport/lan.h"
 #include "transport/serial.h"
 
@@ -36,18 +35,6 @@ enum class Step {
 // or a bracket.
 bool IsOverridden(const std::string& previous) {
     return previous.size() == 1 && (previous[0] == '!' || previous[0] == '*');
-}
-
-void Prepare(BoardOutput& out) {
-    OutputMemory& memory = out.Memory;
-    if (memory.prepared) return;
-    if (OutputKind(out) == 'N') {
-        const SevenSegmentLayout layout = ReadSevenSegmentLayout(out.OutDrefs);
-        memory.digits = layout.digits;
-        memory.point = layout.point;
-        memory.options = layout.options;
-    }
-    memory.prepared = true;
 }
 
 // False when there is nothing to send for the output: its dataref offers no
@@ -101,8 +88,8 @@ bool AppendRecord(const uint8_t* record, std::size_t length) {
 // port into the port's bytes (its record leads the next message), anything
 // else as a record. False when the record does not fit.
 bool Emit(Board& board, const BoardOutput& out, const Shown& shown) {
-    if (OutputKind(out) == 'l') {
-        const int led = static_cast<signed char>(out.OutDrefs[0][0]);
+    if (out.Compact.kind == 'l') {
+        const int led = static_cast<signed char>(out.Compact.pin);
         SetLedPortLed(board, led, LedLit(shown.text, shown.length, shown.value));
         board.LedPortSend = true;
         return true;
@@ -128,9 +115,8 @@ Step HandleTestedBoardOutput(Board& board, BoardOutput& out) {
 }
 
 Step HandleBoardOutput(Board& board, BoardOutput& out) {
-    Prepare(out);
-    if (OutputKind(out) == '\0') return Step::Next;
-    if (outputTest.running && LitByOutputTest(out)) return HandleTestedBoardOutput(board, out);
+    if (out.Compact.kind == '\0') return Step::Next;
+    if (outputTest.running && out.Compact.litByTest) return HandleTestedBoardOutput(board, out);
     Shown shown;
     if (!CurrentText(out, false, &shown) || !IsDue(out, shown)) return Step::Next;
     if (!Emit(board, out, shown)) return Step::Full;
@@ -151,8 +137,8 @@ bool AppendPanelText(const BoardOutput& out, const char* shown, std::size_t leng
 }
 
 Step HandlePanelOutput(BoardOutput& out) {
-    if (OutputKind(out) == '\0') return Step::Next;
-    if (outputTest.running && LitByOutputTest(out)) {
+    if (out.Compact.kind == '\0') return Step::Next;
+    if (outputTest.running && out.Compact.litByTest) {
         if (out.Memory.testShown) return Step::Next;
         const PanelTestText lit = PanelTestTextOf(out);
         if (!AppendPanelText(out, lit.text, lit.length)) return Step::Full;

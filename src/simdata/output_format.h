@@ -15,3 +15,8 @@ inline constexpr std::size_t kFormattedSize = 32;
 // are cut, not rounded. Exponent forms (tiny or huge values) become "0.0", a
 // negative zero loses its sign. Returns the length; out is terminated.
 std::size_t FormatOutputValue(double v, int p, char* out);
+
+// The first step of it: v as printf's %g writes it with six significant
+// digits, in no locale (kFormattedSize bytes at most, terminated). A value
+// that is a float from 1e-4 to below 1e6 takes a quick exact path.
+std::size_t WriteSixDigits(double v, char* out);

@@ -1,7 +1,8 @@
 // Reading an output's dataref by its type and turning the reading into the
 // output's text. The reading is kept in the output's memory: a value read
-// again unchanged is neither mapped nor formatted again, and nothing is
-// allocated.
+// again unchanged is neither mapped nor formatted again, a value that maps
+// to what it mapped to before (an LED's 0 or 1) is not formatted again, and
+// nothing is allocated.
 #pragma once
 
 #include "config/board_tables.h"
@@ -16,9 +17,3 @@ bool ReadBoardOutput(BoardOutput& out);
 // elements (at most as many as the scratch buffers hold), each mapped and
 // formatted, joined with ",".
 bool ReadPanelOutput(BoardOutput& out);
-
-// The kind letter of an output: the last character of its key.
-inline char OutputKind(const BoardOutput& out) {
-    if (out.OutDrefs.empty() || out.OutDrefs[0].empty()) return '\0';
-    return out.OutDrefs[0].back();
-}

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "XPLMDataAccess.h"
-#include "simdata/output_reading.h"
 #include "simdata/seven_segment.h"
 
 namespace {
@@ -31,12 +29,8 @@ double Clamped(double value, double low, double high) {
     return std::min(std::max(value, low), high);
 }
 
-std::size_t SevenSegmentRecord(uint8_t pin, const BoardOutput& out, const char* text,
+std::size_t SevenSegmentRecord(uint8_t pin, const SevenSegmentLayout& layout, const char* text,
                                std::size_t length, float value, uint8_t* record) {
-    SevenSegmentLayout layout;
-    layout.digits = out.Memory.digits;
-    layout.point = out.Memory.point;
-    layout.options = out.Memory.options;
     record[0] = pin;
     record[1] = 'R';
     record[2] = layout.digits;
@@ -109,18 +103,17 @@ void SetLedPortLed(Board& board, int n, bool on) {
 
 std::size_t OutputRecord(const BoardOutput& out, const char* text, std::size_t length, float value,
                          float frametime, uint8_t* record) {
-    const std::string& key = out.OutDrefs[0];
-    const uint8_t pin = static_cast<uint8_t>(key[0]);
-    const char kind = OutputKind(out);
+    const uint8_t pin = out.Compact.pin;
+    const char kind = out.Compact.kind;
     if (kind == 'l') return 0;
-    if (out.Type == xplmType_Data) return ByteDataRecord(pin, text, length, record);
+    if (out.Compact.read == OutputRead::Bytes) return ByteDataRecord(pin, text, length, record);
     switch (kind) {
         case 'L':
             record[0] = pin;
             record[1] = LedLit(text, length, value) ? kLit : kDark;
             return 2;
         case 'N':
-            return SevenSegmentRecord(pin, out, text, length, value, record);
+            return SevenSegmentRecord(pin, out.Compact.layout, text, length, value, record);
         case 'G':
         case 'g':
             return StepperRecord(pin, value, frametime, record);

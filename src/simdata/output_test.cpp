@@ -1,9 +1,7 @@
 #include "simdata/output_test.h"
 
-#include "XPLMDataAccess.h"
 #include "config/board_tables.h"
 #include "custom/tool_commands.h"
-#include "simdata/output_reading.h"
 #include "simdata/seven_segment.h"
 
 OutputTestState outputTest;
@@ -31,14 +29,8 @@ void UpdateOutputTest(double now) {
     outputTest.running = running;
 }
 
-bool LitByOutputTest(const BoardOutput& out) {
-    const char kind = OutputKind(out);
-    if (kind != 'L' && kind != 'l' && kind != 'N') return false;
-    return out.Type != xplmType_Data;
-}
-
 PanelTestText PanelTestTextOf(const BoardOutput& out) {
-    if (OutputKind(out) != 'N') return {"1", 1};
-    const std::size_t digits = ReadSevenSegmentLayout(out.OutDrefs).digits;
+    if (out.Compact.kind != 'N') return {"1", 1};
+    const std::size_t digits = out.Compact.layout.digits;
     return {kEights, digits == 0 ? 1 : digits};
 }

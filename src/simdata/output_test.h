@@ -21,10 +21,6 @@ extern OutputTestState outputTest;
 // stops, every board is sent everything again.
 void UpdateOutputTest(double now);
 
-// Whether the test lights this output: an LED (L), an LED of the LED port
-// (l) or a 7-segment display (N), unless its dataref is byte data.
-bool LitByOutputTest(const BoardOutput& out);
-
 // What the panel shows for such an output during the test: "1" for an LED,
 // as many 8s as the display has digits for a display.
 struct PanelTestText {

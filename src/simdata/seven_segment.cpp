@@ -1,7 +1,6 @@
 #include "simdata/seven_segment.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 
 namespace {
@@ -10,46 +9,6 @@ constexpr uint8_t kDigitBytes[10] = {0x03, 0x9F, 0x25, 0x0D, 0x99, 0x49, 0x41, 0
 constexpr uint8_t kDash = 0xFD;
 constexpr uint8_t kBlank = 0xFF;
 constexpr uint8_t kAllLit = 0x00;
-
-// The unsigned number at the start of a token, capped at 255; anything
-// else (a sign, a letter, nothing) reads as 0.
-uint8_t SmallNumber(const std::string& token) {
-    unsigned long long value = 0;
-    const std::from_chars_result result =
-        std::from_chars(token.data(), token.data() + token.size(), value);
-    if (result.ec == std::errc::result_out_of_range) return 255;
-    if (result.ec != std::errc()) return 0;
-    return static_cast<uint8_t>(std::min<unsigned long long>(value, 255));
-}
-
-uint8_t OptionBits(const std::string& letters) {
-    uint8_t bits = 0;
-    for (char c : letters) {
-        switch (c) {
-            case 'c':
-                bits |= kComplement;
-                break;
-            case 'd':
-                bits |= kSpillDigits;
-                break;
-            case 'e':
-                bits |= kDashesAtZero;
-                break;
-            case 'f':
-                bits |= kBlankLoneZero;
-                break;
-            case 'r':
-                bits |= kReverse;
-                break;
-            case 'z':
-                bits |= kZeroPadding;
-                break;
-            default:
-                break;
-        }
-    }
-    return bits;
-}
 
 // The characters of a display of d digits with the point after digit p (p
 // is d when there is none): the integer part right-aligned in the first p
@@ -110,16 +69,6 @@ DigitText LayOutDigits(const char* text, std::size_t length, float value,
 uint8_t SegmentByte(char c) {
     if (c >= '0' && c <= '9') return kDigitBytes[c - '0'];
     return c == '-' ? kDash : kBlank;
-}
-
-SevenSegmentLayout ReadSevenSegmentLayout(const std::vector<std::string>& tokens) {
-    SevenSegmentLayout layout;
-    if (tokens.size() > 4) {
-        layout.digits = std::min<uint8_t>(SmallNumber(tokens[4]), kMaxSevenSegmentDigits);
-    }
-    if (tokens.size() > 5) layout.point = std::min(SmallNumber(tokens[5]), layout.digits);
-    if (tokens.size() > 6) layout.options = OptionBits(tokens[6]);
-    return layout;
 }
 
 void EncodeSevenSegment(const char* text, std::size_t length, float value,

@@ -1,5 +1,7 @@
 // Section O lines: keys, defaults by kind, ranges, the board's configuration
 // bytes and the finishing pass.
+#include <iterator>
+
 #include "custom/custom_refs.h"
 #include "parser_fixture.h"
 
@@ -127,4 +129,45 @@ TEST_F(ParserTest, PluginOwnedDatarefsShownByAnOutputAreComputed) {
         "[O]\n5L 0 kestrix/altitude_hold_status\n6L 0 kestrix/altitude_hold_status\n7L 0 "
         "sim/kestrix/flaps_in_transition\n");
     EXPECT_THAT(CustomIndices, ElementsAre(1u));
+}
+
+// What every output pass needs of an output is settled with the text: the
+// key's pin byte and kind, the first type of the dataref's mask that can be
+// read (byte data only when it is all the mask offers), whether the output
+// test lights it, and a display's layout.
+TEST_F(ParserTest, EachOutputKeepsWhatThePassNeedsInItsCompactRecord) {
+    Parse(
+        "[O]\n"
+        "13L 0 sim/cockpit2/electrical/bus_volts 2\n"
+        "7 0 sim/cockpit2/electrical/battery_on 3\n"
+        "4N 0 sim/flightmodel/position/latitude 1 20 9 zrx\n"
+        "5N 0 sim/aircraft/view/acf_tailnum\n"
+        "2l 0 sim/cockpit2/switches/beacon_on\n"
+        "9G 0 sim/does/not/exist\n");
+    const struct {
+        char kind;
+        int pin;
+        OutputRead read;
+        bool lit;
+        int digits, point, options;
+    } rows[] = {
+        {'L', 13, OutputRead::FloatArray, true, 0, 0, 0},
+        {'D', 7, OutputRead::IntArray, false, 0, 0, 0},
+        {'N', 4, OutputRead::Float, true, 16, 9, kZeroPadding | kReverse},  // mask 6: float first
+        {'N', 5, OutputRead::Bytes, false, 0, 0, 0},
+        {'l', 2, OutputRead::Int, true, 0, 0, 0},
+        {'G', 9, OutputRead::Nothing, false, 0, 0, 0},
+    };
+    for (std::size_t j = 0; j < std::size(rows); ++j) {
+        const OutputCompact& c = Output(j).Compact;
+        EXPECT_EQ(c.kind, rows[j].kind) << j;
+        EXPECT_EQ(c.pin, rows[j].pin) << j;
+        EXPECT_EQ(c.read, rows[j].read) << j;
+        EXPECT_EQ(c.litByTest, rows[j].lit) << j;
+        EXPECT_EQ(c.ref, Output(j).Drefread) << j;
+        EXPECT_EQ(c.element, Output(j).Arraynum) << j;
+        EXPECT_EQ(c.layout.digits, rows[j].digits) << j;
+        EXPECT_EQ(c.layout.point, rows[j].point) << j;
+        EXPECT_EQ(c.layout.options, rows[j].options) << j;
+    }
 }

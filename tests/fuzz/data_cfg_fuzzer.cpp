@@ -17,6 +17,7 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -86,12 +87,18 @@ void RemoveAircraftDir() {
     rmdir(aircraftDir.c_str());
 }
 
-// The number a data.cfg log line gives after "data.cfg line ", or -1.
+// The largest line number the headings of a Log.txt text name (a section's
+// notes come as one text of many lines), or -1. A heading begins its log
+// line; the words may also stand in the quoted text of a line, indented.
 long LoggedLineNumber(const std::string& text) {
-    static const std::string kHeading = "data.cfg line ";
-    const std::size_t at = text.find(kHeading);
-    if (at == std::string::npos) return -1;
-    return std::strtol(text.c_str() + at + kHeading.size(), nullptr, 10);
+    static const std::string kHeading = "Kestrix: data.cfg line ";
+    long largest = -1;
+    for (std::size_t at = text.find(kHeading); at != std::string::npos;
+         at = text.find(kHeading, at + 1)) {
+        if (at > 0 && text[at - 1] != '\n') continue;
+        largest = std::max(largest, std::strtol(text.c_str() + at + kHeading.size(), nullptr, 10));
+    }
+    return largest;
 }
 
 void ReadAsThePluginDoes(const uint8_t* data, std::size_t size, const MessageSource& source) {

@@ -45,6 +45,33 @@ TEST(SimulatorLog, EveryLineGoesToLogTxtPrefixedWhileStderrKeepsTheText) {
     }
 }
 
+// A text that belongs together (a section's notes) is one write to each log,
+// with the same lines Log would have written one by one.
+TEST(SimulatorLog, ATextWrittenTogetherIsOneStringOfPrefixedLines) {
+    const std::string longLine(600, 'y');
+    const struct {
+        std::string text;
+        std::vector<std::string> strings;
+    } cases[] = {
+        {"\ndata.cfg line 4: skipped: a line needs more than two characters\n      D3"
+         "\ndata.cfg line 9: warning: a second [O] section\r\n",
+         {"Kestrix: data.cfg line 4: skipped: a line needs more than two characters\n"
+          "Kestrix:       D3\nKestrix: data.cfg line 9: warning: a second [O] section\n"}},
+        {"\n" + longLine,
+         {"Kestrix: " + longLine.substr(0, 501) + "\nKestrix: " + longLine.substr(501) + "\n"}},
+        {"\n\n", {}},
+        // A zero byte would cut the one string short: line by line instead.
+        {std::string("\nfirst\nsec\0ond", 14), {"Kestrix: first\n", "Kestrix: sec"}},
+    };
+    for (const auto& c : cases) {
+        const std::size_t before = simhost::DebugStrings().size();
+        testing::internal::CaptureStderr();
+        LogTogether(c.text);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.text);
+        EXPECT_EQ(DebugLinesSince(before), c.strings) << c.text;
+    }
+}
+
 TEST(SimulatorLog, FaultsAndFailedOpensReachBothLogs) {
     const std::size_t before = simhost::DebugStrings().size();
     testing::internal::CaptureStderr();

@@ -2,7 +2,10 @@
 // the text, and the 7-segment bytes of that text. Each test is a table.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -144,4 +147,32 @@ TEST(OutputRecords, ConversionsStayInRange) {
     EXPECT_EQ(PwmByte(300.0f), 44);  // the low byte, as boards have it
     EXPECT_EQ(PwmByte(std::nanf("")), 0);
     EXPECT_EQ(PwmByte(1e30f), 0xFF);
+}
+
+// The quick path for floats writes what the general conversion writes, for
+// floats of every size around its range, powers of ten and their
+// neighbours, and the ties that round half to even.
+TEST(OutputFormat, FloatsGetTheSameSixDigitsAsPrintfGives) {
+    std::vector<float> values = {123456.5f, 123457.5f, 999999.5f, 999999.4375f, 99999.95f,
+                                 0.5f,      100,       1e-4f,     9.99999e-5f,  0.000123457f};
+    for (int e = -6; e <= 7; ++e) {
+        const float ten = static_cast<float>(std::pow(10.0, e));
+        values.insert(values.end(), {ten, std::nextafter(ten, 0.0f), std::nextafter(ten, 1e9f)});
+    }
+    uint32_t bits = 0x38000000;  // 3e-5 upwards, through 1e7, in odd strides
+    while (bits < 0x4B200000) {
+        float v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        values.push_back(v);
+        bits += 1237;
+    }
+    for (float value : values) {
+        for (double v : {static_cast<double>(value), -static_cast<double>(value)}) {
+            char quick[kFormattedSize];
+            char general[kFormattedSize] = {};
+            const std::size_t length = WriteSixDigits(v, quick);
+            std::to_chars(general, general + sizeof general - 1, v, std::chars_format::general, 6);
+            ASSERT_EQ(std::string(quick, length), std::string(general)) << v;
+        }
+    }
 }

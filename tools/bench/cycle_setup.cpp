@@ -25,10 +25,14 @@ namespace bench {
 namespace {
 
 int valueStep = 0;
+uint64_t reads = 0;
+int outputsPerBoard = 0;
+std::vector<XPLMDataRef> handles;
 
 // A value in [0, 1) of its own for every dataref, moving on by a fixed
 // amount at every step, so every output's text changes with the step.
 float ReadStepValue(void* refcon) {
+    ++reads;
     const float index = static_cast<float>(reinterpret_cast<intptr_t>(refcon));
     const float v = index * 0.0137f + static_cast<float>(valueStep) * 0.0711f;
     return v - std::floor(v);
@@ -39,7 +43,7 @@ std::string ValueName(int k) {
 }
 
 void RegisterValues() {
-    for (int k = 0; k < kOutputsPerBoard; ++k) {
+    for (int k = 0; k < kMostOutputsPerBoard; ++k) {
         XPLMRegisterDataAccessor(ValueName(k).c_str(), xplmType_Float, 0, nullptr, nullptr,
                                  ReadStepValue, nullptr, nullptr, nullptr, nullptr, nullptr,
                                  nullptr, nullptr, nullptr, nullptr,
@@ -47,17 +51,19 @@ void RegisterValues() {
     }
 }
 
-// 16 LEDs, 8 LED-port LEDs, 8 four-digit displays, 8 steppers, 8 servos,
-// 8 PWM outputs and 8 float outputs; pins from 10, LED-port LEDs 1 to 8.
+// In every 64 outputs: 16 LEDs, 8 LED-port LEDs, 8 four-digit displays, 8
+// steppers, 8 servos, 8 PWM outputs and 8 float outputs; pins from 10,
+// LED-port LEDs 1 to 8.
 std::string OutputLine(int k) {
     const std::string value = " bench/value_" + std::to_string(k);
-    const std::string pin = std::to_string(10 + k);
-    switch (k / 8) {
+    const int place = k % kOutputsPerBoard;
+    const std::string pin = std::to_string(10 + place);
+    switch (place / 8) {
         case 0:
         case 1:
             return pin + "L 2" + value;
         case 2:
-            return std::to_string(k - 15) + "l 2" + value;
+            return std::to_string(place - 15) + "l 2" + value;
         case 3:
             return pin + "N 2" + value + " 1 4 0";
         case 4:
@@ -71,11 +77,15 @@ std::string OutputLine(int k) {
     }
 }
 
-std::string BoardText() {
+}  // namespace
+
+std::string BoardText(int n) {
     std::string text = "[A]\nL 9\n[O]\n";
-    for (int k = 0; k < kOutputsPerBoard; ++k) text += OutputLine(k) + "\n";
+    for (int k = 0; k < n; ++k) text += OutputLine(k) + "\n";
     return text;
 }
+
+namespace {
 
 int BoardSocket(int b, sockaddr_in* address) {
     const int fd = socket(AF_INET, SOCK_DGRAM, 0);
@@ -105,27 +115,56 @@ CycleRig Build() {
     BindLanSocket();
     if (lan.sock < 0) throw std::runtime_error("no UDP socket");
 
+    Boards.clear();  // whatever the benchmarks before left
     CycleRig rig;
-    const std::string text = BoardText();
     for (int b = 0; b < kBoards; ++b) {
         sockaddr_in address{};
         rig.boardSockets.push_back(BoardSocket(b, &address));
         rig.boardAddresses.push_back(address);
-        ReadConfigFile(text, static_cast<std::size_t>(b), 1, LanSource(address));
-        Boards.at(b).AllowOutput = true;
     }
-    if (Boards.size() != kBoards || Boards[0].Outputs.size() != kOutputsPerBoard) {
+    return rig;
+}
+
+void ReadBoards(const CycleRig& rig, int n) {
+    const std::string text = BoardText(n);
+    handles.clear();
+    for (int b = 0; b < kBoards; ++b) {
+        ReadConfigFile(text, static_cast<std::size_t>(b), 1, LanSource(rig.boardAddresses[b]));
+        Boards.at(b).AllowOutput = true;
+        for (const BoardOutput& out : Boards[b].Outputs) handles.push_back(out.Drefread);
+    }
+    if (Boards.size() != kBoards || Boards[0].Outputs.size() != static_cast<std::size_t>(n)) {
         throw std::runtime_error("the boards did not load as written");
     }
     std::fputs("\n", stderr);  // ends the parser's last line
-    return rig;
+    outputsPerBoard = n;
 }
 
 }  // namespace
 
 CycleRig& Rig() {
     static CycleRig rig = Build();
+    if (outputsPerBoard == 0) ReadBoards(rig, kOutputsPerBoard);
     return rig;
+}
+
+void UseOutputsPerBoard(int n) {
+    CycleRig& rig = Rig();
+    if (n != outputsPerBoard) ReadBoards(rig, n);
+}
+
+void ClearBoards() {
+    Boards.clear();
+    handles.clear();
+    outputsPerBoard = 0;
+}
+
+const std::vector<XPLMDataRef>& OutputHandles() {
+    return handles;
+}
+
+uint64_t ReadsSoFar() {
+    return reads;
 }
 
 void SetValueStep(int step) {

@@ -86,6 +86,10 @@ std::vector<std::string> DebugStrings() {
     return Info().debugStrings;
 }
 
+void ForgetDebugStrings() {
+    Info().debugStrings.clear();
+}
+
 void SetDebugStringObserver(std::function<void(const std::string&)> observer) {
     DebugObserver() = std::move(observer);
 }

@@ -250,6 +250,8 @@ std::string LegacyPath(const std::string& nativePath);
 int ReloadPluginsCount();
 // Lines given to XPLMDebugString.
 std::vector<std::string> DebugStrings();
+// Forgets the lines kept so far (a long run that logs much keeps its memory).
+void ForgetDebugStrings();
 // Called with every string given to XPLMDebugString, as it is given (the
 // simulator writes them to its Log.txt; kestrix-sim does the same). Reset()
 // removes it.
