@@ -45,10 +45,14 @@ struct SerialState {
     PortClosedListener onPortClosed = nullptr;  // installed by the host
     std::string deviceDir =
         DefaultSerialDeviceDir();  // where the port scan looks, with a trailing slash
-    // The devices the latest scan listed: a rescan opens only those that
-    // appeared since, so a device no board answered on is not opened again
-    // until it is plugged in anew.
+    // The devices the latest scan listed and opened: a rescan opens only
+    // those that appeared since, so a device no board answered on is not
+    // opened again until it is plugged in anew.
     std::vector<std::string> knownPaths;
+    // Listed devices that could not be opened (permissions not set yet,
+    // another program holding them): tried again at every rescan while they
+    // stay listed; found and failed are logged once.
+    std::vector<std::string> unopenedPaths;
 };
 
 extern SerialState serial;
@@ -63,9 +67,9 @@ int Send_USB(int fd, const void* buf, std::size_t len);
 // number opened, or -1 when the directory cannot be read.
 int ScanSerialPorts();
 // The rescan while the plugin runs: every port whose device has left the
-// folder is lost, and every device that appeared since the last scan is
-// opened, given probes discovery requests to come. False when the folder
-// cannot be read.
+// folder is lost, and every device that appeared since the last scan, or
+// could not be opened before, is opened, given probes discovery requests to
+// come. False when the folder cannot be read.
 bool RescanSerialPorts(int probes);
 // Whether a directory entry's name looks like a USB serial device.
 bool IsSerialPortName(const std::string& name);
