@@ -7,7 +7,6 @@
 #include "base/log_once.h"
 #include "base/settings.h"
 #include "base/text.h"
-#include "transport/reply.h"
 #include "transport/serial_port.h"
 
 SerialState serial;
@@ -90,13 +89,12 @@ void ClosePortDescriptor(SerialPort& port) {
     if (port.comport < 0) return;
     FlushAndCloseSerialDevice(port.comport);
     port.comport = -1;
-}
-
-int PortOfDescriptor(int fd) {
-    for (std::size_t p = 0; p < serial.ports.size(); ++p) {
-        if (serial.ports[p].comport == fd) return static_cast<int>(p);
+    port.queue.Clear();
+    if (port.queue.dropped > 0) {
+        Log("\nSerial port " + port.ComPortName + ": " +
+            Decimal(static_cast<long long>(port.queue.dropped)) + " messages were dropped");
+        port.queue.dropped = 0;
     }
-    return -1;
 }
 
 bool IsPortInUse(const SerialPort& port) {
@@ -132,15 +130,6 @@ int open_port(const std::string& path) {
     const int fd = OpenSerialDevice(path, &reason);
     if (fd < 0) ReportOpenFailure(path, reason);
     return fd;
-}
-
-int Send_USB(int fd, const void* buf, std::size_t len) {
-    bytes_sent = WriteSerialDevice(fd, buf, len);
-    if (bytes_sent < 0 && fd >= 0 && SerialFailureMeansGone()) {
-        const int p = PortOfDescriptor(fd);
-        if (p >= 0) LoseSerialPort(static_cast<std::size_t>(p), "write failed");
-    }
-    return bytes_sent;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "transport/serial_port.h"
+#include "transport/serial_queue.h"
 
 // One open serial port; the list's position is the port index.
 struct SerialPort {
@@ -22,6 +23,9 @@ struct SerialPort {
     // Discovery requests still due to a port opened by a rescan after the
     // start; -1 for a port the startup scan opened.
     int probesLeft = -1;
+    // What the port could not take yet, sent before anything else; dropped
+    // when the port is closed or lost.
+    SerialQueue queue;
 };
 
 // "/dev/", or the directory named by KESTRIX_SERIAL_DIR: developers point the
@@ -61,7 +65,15 @@ inline constexpr std::size_t kSerialReadSize = 64;
 extern uint8_t recs_usb[kSerialReadSize];
 
 int open_port(const std::string& path);
+// Sends one message to the open port with descriptor fd, whole or not at
+// all, without waiting: what the port does not take at once waits whole in
+// its queue (serial_queue.h). Returns len, the bytes accepted, or -1 when
+// the message was dropped (queue full, device gone, no such port); the
+// same goes to bytes_sent.
 int Send_USB(int fd, const void* buf, std::size_t len);
+// Once per main cycle: every port is given what waits in its queue, as far
+// as it takes it now.
+void SendQueuedSerialBytes();
 
 // Scans deviceDir and opens every matching port not open yet; returns the
 // number opened, or -1 when the directory cannot be read.
