@@ -10,6 +10,9 @@
 #ifdef _WIN32
 #include <windows.h>
 using SerialSettings = DCB;
+inline HANDLE SerialHandle(int port) {
+    return LongToHandle(port);
+}
 #else
 #include <termios.h>
 using SerialSettings = termios;

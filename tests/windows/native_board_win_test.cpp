@@ -270,3 +270,44 @@ TEST_F(NativeBoardTest, FindsABoardAgainWhenItsComPortGoesAndComesBack) {
     EXPECT_EQ(Occurrences(log, "Config sent: "), 3) << log;
     EXPECT_TRUE(pressedAgain) << "the new board's D2 press did not reach the simulator\n" << log;
 }
+
+// Board 2 on a COM port stops reading (the script stops its program) while
+// its frequency display changes every frame: the port's buffer fills, and
+// the plugin must neither wait nor send part of a message. Once the board
+// reads again, what was queued goes out first; the script then finds no
+// byte in the board's log that did not belong to a whole message.
+TEST_F(NativeBoardTest, KeepsMessagesWholeWhileItsBoardStopsReading) {
+    const std::string com = Env("KESTRIX_BOARD_COM");
+    const std::string device = Env("KESTRIX_BOARD_DEVICE");
+    const std::string signalDir = Env("KESTRIX_BOARD_SIGNALS");
+    if (com.empty() || device.empty() || signalDir.empty()) {
+        GTEST_SKIP() << "no board: run through run_with_board.sh serial-stall";
+    }
+    const ScriptSignals script(signalDir);
+    OnlyBoardComPort only(com, device);
+    ASSERT_EQ(ComPortNames(), std::vector<std::string>{com})
+        << "other COM ports remain; the scan would write to them";
+    LoadModule("IP_ADDRESS = 127.0.0.1\nPORT = " + std::to_string(wintest::FreeUdpPort()) +
+               "\nUSB_DEVICE_COUNT = 1\n");
+    Start();
+    const auto seconds = std::chrono::seconds(60);
+    ASSERT_TRUE(FramesUntilCommand("sim/radios/com1_standy_flip", seconds)) << SimulatorLog();
+
+    script.Ask("stop");
+    ASSERT_TRUE(FramesUntil([&] { return script.Said("stopped"); }, seconds));
+    const std::string frequency = "sim/cockpit2/radios/actuators/com1_frequency_hz_833";
+    int khz = 118000;
+    const std::string dropped = "is not taking what is sent";
+    ASSERT_TRUE(FramesUntil(
+        [&] {
+            simhost::SetValue(frequency, khz += 5);
+            return Occurrences(SimulatorLog(), dropped) > 0;
+        },
+        seconds))
+        << SimulatorLog();
+    script.Ask("go");
+    ASSERT_TRUE(FramesUntil([&] { return script.Said("going"); }, seconds));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    FramesUntil([&] { return std::chrono::steady_clock::now() > until; }, seconds);
+    EXPECT_EQ(Occurrences(SimulatorLog(), dropped), 1) << SimulatorLog();
+}

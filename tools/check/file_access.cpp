@@ -1,8 +1,9 @@
 #include "file_access.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <shellapi.h>
 #endif
 
 namespace kestrix_check {
