@@ -93,6 +93,15 @@ wait_for_test() {
     done
 }
 
+# Starts the test in the background with a signal folder of its own.
+start_test_with_signals() {
+    signals=$work/signals
+    mkdir "$signals"
+    export KESTRIX_BOARD_SIGNALS=$signals
+    "$wine" "$program" --gtest_filter="$filter" &
+    test_pid=$!
+}
+
 board_log=board.log
 case $mode in
 udp)
@@ -141,11 +150,7 @@ wineserver=$(dirname "$wine")/wineserver
 [ -n "$wineserver" ] && "$wineserver" -p3 </dev/null >/dev/null 2>&1
 
 if [ "$mode" = serial-replug ]; then
-    signals=$work/signals
-    mkdir "$signals"
-    export KESTRIX_BOARD_SIGNALS=$signals
-    "$wine" "$program" --gtest_filter="$filter" &
-    test_pid=$!
+    start_test_with_signals
     if wait_for_test unplug; then
         kill -INT "$board_pid" 2>/dev/null
         wait "$board_pid" 2>/dev/null
@@ -164,11 +169,7 @@ if [ "$mode" = serial-replug ]; then
     wait "$test_pid"
     status=$?
 elif [ "$mode" = serial-stall ]; then
-    signals=$work/signals
-    mkdir "$signals"
-    export KESTRIX_BOARD_SIGNALS=$signals
-    "$wine" "$program" --gtest_filter="$filter" &
-    test_pid=$!
+    start_test_with_signals
     if wait_for_test stop; then
         kill -STOP "$board_pid" 2>/dev/null
         touch "$signals/stopped"
