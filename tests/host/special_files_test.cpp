@@ -1,11 +1,14 @@
-// Files that are not files: a FIFO or a device where config.ini, data.cfg or
-// a value memory file should be, and files far larger than any real one.
-// Each reader must return at once, read nothing and change nothing there.
+// Files that are not files: a FIFO or a link to a device where config.ini,
+// data.cfg or a value memory file should be, and files far larger than any
+// real one. Each reader must return at once, read nothing, write nothing
+// through, and say so once.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <future>
@@ -14,7 +17,6 @@
 #include "base/log_once.h"
 #include "base/message_source.h"
 #include "base/paths.h"
-#include "base/regular_file.h"
 #include "base/settings.h"
 #include "base/settings_file.h"
 #include "config/board_tables.h"
@@ -27,22 +29,26 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-using ::testing::HasSubstr;
-
 namespace {
 
 const std::string kAltitude = "sim/cockpit2/autopilot/altitude_dial_ft";
 
 // Runs call on a thread; false when it has not returned within five
-// seconds. A call stuck on a FIFO is then let go (its other end opened and
-// closed until it returns), so that a failing test still ends.
-bool ReturnsPromptly(const std::function<void()>& call, const std::string& fifo) {
+// seconds. A call stuck on a FIFO at path is then let go (its other end
+// opened and closed until it returns), so that a failing test still ends;
+// one that cannot be let go (reading /dev/zero for ever) ends the program.
+bool ReturnsPromptly(const std::function<void()>& call, const std::string& path) {
     std::packaged_task<void()> task(call);
     std::future<void> done = task.get_future();
     std::thread runner(std::move(task));
     const bool prompt = done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
-    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-        const int other = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    for (int k = 0; done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready;
+         ++k) {
+        if (k == 100) {
+            std::fprintf(stderr, "stuck on %s\n", path.c_str());
+            std::_Exit(1);
+        }
+        const int other = open(path.c_str(), O_RDWR | O_NONBLOCK);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         if (other >= 0) close(other);
     }
@@ -50,22 +56,10 @@ bool ReturnsPromptly(const std::function<void()>& call, const std::string& fifo)
     return prompt;
 }
 
-std::size_t Count(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
-
-bool IsFifo(const std::string& path) {
+// The kind of entry at path, links not followed.
+mode_t KindAt(const std::string& path) {
     struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode);
-}
-
-// A regular file of size bytes that holds "text" at its start and no data
-// after it (a sparse file: nothing is written to the disk).
-void WriteLargeFile(const std::string& path, const std::string& text, off_t size) {
-    testenv::WriteFile(path, text);
-    ASSERT_EQ(truncate(path.c_str(), size), 0);
+    return lstat(path.c_str(), &info) == 0 ? info.st_mode & S_IFMT : 0;
 }
 
 class SpecialFiles : public ::testing::Test {
@@ -84,56 +78,67 @@ class SpecialFiles : public ::testing::Test {
     std::string aircraft() const { return dir.path() + "/C172"; }
     void Save() { SaveDataref(0, 0, Boards.at(0).Inputs.at(0).InputArrayNum); }
     void Restore() { RestoreDataref(0, 1, Boards.at(0).Inputs.at(1).InputArrayNum); }
+    // A regular file of size bytes beginning with text, sparse: nothing of
+    // it but text reaches the disk.
+    void WriteLargeFile(const std::string& path, const std::string& text, off_t size) {
+        testenv::WriteFile(path, text);
+        ASSERT_EQ(truncate(path.c_str(), size), 0);
+    }
     testenv::TempDir dir;
 };
 
 }  // namespace
 
-TEST_F(SpecialFiles, AFifoInPlaceOfAFileIsNeitherWaitedForNorWrittenThrough) {
-    struct Row {
+TEST_F(SpecialFiles, NeitherAFifoNorADeviceIsWaitedForReadOrWrittenThrough) {
+    const std::string config = plugin() + "/config.ini", memory = MemoryPath(0);
+    const std::function<void(const std::string&)> fifo = [](const std::string& path) {
+        ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    };
+    const std::function<void(const std::string&)> zero = [](const std::string& path) {
+        ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+    };
+    const struct {
         const char* what;
         std::string path;
+        std::function<void(const std::string&)> make;
         std::function<void()> call;
-    };
-    const std::string config = plugin() + "/config.ini", memory = MemoryPath(0);
-    const Row rows[] = {
-        {"config.ini at a start or reconnect", config,
+    } rows[] = {
+        {"config.ini at a start or reconnect", config, fifo,
          [&] { EXPECT_FALSE(ReadSettingsFile(config)); }},
-        {"config.ini under the check box", config, [] { RewriteWindowOnConnect(false); }},
-        {"a memory file saved to", memory, [&] { Save(); }},
-        {"a memory file restored from", memory, [&] { Restore(); }},
+        {"config.ini linked to /dev/zero", config, zero,
+         [&] { EXPECT_FALSE(ReadSettingsFile(config)); }},
+        {"config.ini under the check box", config, fifo, [] { RewriteWindowOnConnect(false); }},
+        {"a memory file saved to", memory, fifo, [&] { Save(); }},
+        {"a memory file linked to /dev/zero", memory, zero, [&] { Save(); }},
+        {"a memory file restored from", memory, fifo, [&] { Restore(); }},
     };
-    for (const Row& row : rows) {
-        ASSERT_EQ(mkfifo(row.path.c_str(), 0644), 0) << row.what;
+    for (const auto& row : rows) {
+        row.make(row.path);
+        const mode_t kind = KindAt(row.path);
         ForgetLoggedCauses();  // as a reconnect does
         testing::internal::CaptureStderr();
         EXPECT_TRUE(ReturnsPromptly(row.call, row.path)) << row.what;
         EXPECT_TRUE(ReturnsPromptly(row.call, row.path)) << row.what;
         const std::string log = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(Count(log, row.path + " cannot be read: it is not a regular file"), 1u)
+        EXPECT_EQ(testenv::Occurrences(log, row.path + " cannot be read: it is not a regular file"),
+                  1)
             << row.what << ", logged once:" << log;
-        EXPECT_TRUE(IsFifo(row.path)) << row.what << ": the FIFO must stay as it was";
+        EXPECT_EQ(KindAt(row.path), kind) << row.what << ": it must stay as it was";
         unlink(row.path.c_str());
     }
     EXPECT_EQ(settings.WINDOW_ON_CONNECT, false) << "the check box still takes effect";
-}
 
-// The temporary file a save writes before it replaces the memory file is
-// the plugin's own: whatever stands under its name is replaced, never
-// written through.
-TEST_F(SpecialFiles, ASaveReplacesAFifoUnderItsTemporaryName) {
-    const std::string temp = MemoryPath(0) + ".tmp";
-    ASSERT_EQ(mkfifo(temp.c_str(), 0644), 0);
+    // The temporary file of a save is the plugin's own: a FIFO under its
+    // name is replaced, never written through.
+    ASSERT_EQ(mkfifo((memory + ".tmp").c_str(), 0644), 0);
     simhost::SetValue(kAltitude, 1500);
-    EXPECT_TRUE(ReturnsPromptly([&] { Save(); }, temp));
-    ASSERT_FALSE(IsFifo(MemoryPath(0))) << "written through and renamed over the file";
-    EXPECT_EQ(testenv::ReadFile(MemoryPath(0)), "12+ 1500\r\n");
-    EXPECT_FALSE(testenv::FileExists(temp));
+    EXPECT_TRUE(ReturnsPromptly([&] { Save(); }, memory + ".tmp"));
+    ASSERT_EQ(KindAt(memory), S_IFREG) << "the FIFO was written through and renamed";
+    EXPECT_EQ(testenv::ReadFile(memory), "12+ 1500\r\n");
 }
 
 // No real config.ini, data.cfg or memory file comes near these sizes; one
-// beyond them is a mistake (or a disk image put in the wrong place) and is
-// not read at all.
+// beyond them is a mistake (a disk image in the wrong place) and is not read.
 TEST_F(SpecialFiles, FilesBeyondTheSizeLimitAreNotRead) {
     WriteLargeFile(plugin() + "/config.ini", "PORT = 6000\n", 2 << 20);
     EXPECT_FALSE(ReadSettingsFile(plugin() + "/config.ini"));
@@ -143,46 +148,13 @@ TEST_F(SpecialFiles, FilesBeyondTheSizeLimitAreNotRead) {
     testenv::WriteFile(plugin() + "/data.cfg", "*2\n[I]\nD6 sim/b\n");
     testing::internal::CaptureStderr();
     LoadConfig();
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("is larger than"));
+    EXPECT_THAT(testing::internal::GetCapturedStderr(),
+                testing::HasSubstr("data.cfg cannot be read: it is larger than 16777216 bytes"));
     EXPECT_EQ(ArduinoID, std::vector<unsigned>{2u}) << "the plugin folder's file instead";
 
     WriteLargeFile(MemoryPath(0), "12+ 700\r\n", 2 << 20);
-    simhost::SetValue(kAltitude, 0);
     Restore();
-    EXPECT_EQ(simhost::GetValue(kAltitude), 0.0) << "nothing restored from it";
     Save();
+    EXPECT_EQ(simhost::GetValue(kAltitude), 0.0) << "nothing restored from it";
     EXPECT_EQ(std::filesystem::file_size(MemoryPath(0)), 2u << 20) << "nor replaced";
-}
-
-TEST(RegularFile, OnlyARegularFileWithinTheLimitIsRead) {
-    testenv::TempDir dir;
-    const std::string at = dir.path() + "/";
-    testenv::WriteFile(at + "eight", "PORT=600");
-    testenv::WriteFile(at + "nine", "PORT=6000");
-    testenv::MakeDirs(at + "folder");
-    ASSERT_EQ(mkfifo((at + "fifo").c_str(), 0644), 0);
-    ASSERT_EQ(symlink((at + "fifo").c_str(), (at + "to_fifo").c_str()), 0);
-    ASSERT_EQ(symlink("/dev/zero", (at + "to_zero").c_str()), 0);
-    struct Row {
-        const char* name;
-        FileRead result;
-        const char* reason;
-    } rows[] = {
-        {"eight", FileRead::Done, ""},
-        {"nine", FileRead::Refused, "it is larger than 8 bytes"},
-        {"missing", FileRead::Missing, "No such file"},
-        {"folder", FileRead::Refused, "it is a directory, not a file"},
-        {"fifo", FileRead::Refused, "it is not a regular file"},
-        {"to_fifo", FileRead::Refused, "it is not a regular file"},
-        {"to_zero", FileRead::Refused, "it is not a regular file"},
-    };
-    for (const Row& row : rows) {
-        std::string text = "old", reason;
-        EXPECT_EQ(ReadRegularFile(at + row.name, 8, &text, &reason), row.result) << row.name;
-        EXPECT_THAT(reason, HasSubstr(row.reason)) << row.name;
-        EXPECT_EQ(text, row.result == FileRead::Done ? "PORT=600" : "") << row.name;
-    }
-    EXPECT_FALSE(RewriteRegularFile(at + "fifo", "x")) << "never written through";
-    EXPECT_FALSE(ReplaceRegularFile(at + "to_zero", "x")) << "nor replaced";
-    EXPECT_TRUE(std::filesystem::is_symlink(at + "to_zero"));
 }

@@ -300,9 +300,6 @@ TEST_F(SerialTest, ADeviceThatCouldNotBeOpenedIsTriedAgainAtTheNextRescans) {
          {"\nFound serial port: " + Dev("tty.usbmodemLate"), std::string("open_port: Unable"),
           "\nSerial port " + Dev("tty.usbmodemLate") + " cannot be opened: ",
           "\nSerial port " + Dev("tty.usbmodemLate") + " opened"}) {
-        std::size_t count = 0;
-        for (auto at = log.find(line); at != std::string::npos; at = log.find(line, at + 1))
-            ++count;
-        EXPECT_EQ(count, 1u) << line << " in:" << log;
+        EXPECT_EQ(testenv::Occurrences(log, line), 1) << line << " in:" << log;
     }
 }
