@@ -1,6 +1,6 @@
 # Runs kestrix-check on files and paths that no example can hold
 # (cmake -DTOOL=... -DWORK=<scratch dir> -DLISTS=<dir of DataRefs.txt and
-# Commands.txt> -P): a directory, a missing file, a file too large, a byte-order mark,
+# Commands.txt> -P): a directory, a missing file, a byte-order mark,
 # carriage returns alone, an empty board, lists found in the simulator the
 # file sits in, no list at all. Each case gives the exit status expected and
 # a text the output must hold. Then one table of lines that parse into
@@ -32,15 +32,6 @@ native_path(a_directory "${WORK}/a_directory")
 check_case(a_directory 2 "cannot read ${a_directory}: it is a directory")
 native_path(missing "${WORK}/missing.cfg")
 check_case(missing.cfg 2 "cannot read ${missing}: No such file")
-# A file far beyond any real data.cfg (a sparse one: nothing is written to
-# the disk) is not read at all.
-file(WRITE "${WORK}/huge.cfg" "*1\n[I]\n${beacon}\n")
-execute_process(COMMAND truncate -s 17M "${WORK}/huge.cfg" RESULT_VARIABLE truncated)
-if(truncated EQUAL 0)
-  check_case(huge.cfg 2 "it is larger than 16777216 bytes")
-else()
-  string(APPEND failures "\ntruncate could not make ${WORK}/huge.cfg")
-endif()
 set(EXTRA_tables.cfg --datarefs "${a_directory}")
 check_case(tables.cfg 2 "cannot read ${a_directory}: it is a directory" "*1\n[I]\n${beacon}\n")
 check_case(bom.cfg 1 "line 1: warning: the file starts with a UTF-8 byte-order mark"
