@@ -1,12 +1,12 @@
 #include "base/settings_file.h"
 
 #include <algorithm>
-#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "base/feature_level.h"
-#include "base/file_path.h"
 #include "base/paths.h"
+#include "base/regular_file.h"
 #include "base/settings.h"
 #include "base/text.h"
 
@@ -80,8 +80,9 @@ void ReadSettings(std::istream& file) {
 }
 
 bool ReadSettingsFile(const std::string& path) {
-    std::ifstream file(FilePath(path));
-    if (!file.is_open()) return false;
+    std::string text;
+    if (ReadPluginFile(path, kMostSmallFileBytes, &text) != FileRead::Done) return false;
+    std::istringstream file(text);
     ReadSettings(file);
     return true;
 }
@@ -93,24 +94,19 @@ namespace {
 // config.ini nothing is written.
 void RewriteCheckBoxKey(const std::string& key, bool checked) {
     const std::string path = InFolder(paths.foldername, "config.ini");
-    std::vector<std::string> kept;
-    {
-        // Binary on every system: a Windows text stream would turn each kept
-        // line's own ending into "\r\n".
-        std::ifstream file(FilePath(path), std::ios::binary);
-        if (!file.is_open()) return;  // no file: the change lasts until the next reset
-        std::string line;
-        KeyValue kv;
-        while (std::getline(file, line)) {
-            if (ParseLine(line, kv) && kv.key == key) continue;
-            kept.push_back(line);
-        }
+    std::string text;
+    // No file: the change lasts until the next reset.
+    if (ReadPluginFile(path, kMostSmallFileBytes, &text) != FileRead::Done) return;
+    std::istringstream file(text);
+    std::string kept, line;
+    KeyValue kv;
+    while (std::getline(file, line)) {
+        if (ParseLine(line, kv) && kv.key == key) continue;
+        kept += line + '\n';
     }
     // Checked is the default and needs no line.
-    if (!checked) kept.push_back(key + " = 0");
-    std::ofstream out(FilePath(path), std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) return;
-    for (const std::string& line : kept) out << line << '\n';
+    if (!checked) kept += key + " = 0\n";
+    RewriteRegularFile(path, kept);
 }
 
 }  // namespace

@@ -1,15 +1,14 @@
 #include "config/load_config.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "XPLMPlanes.h"
-#include "base/file_path.h"
 #include "base/log.h"
 #include "base/log_once.h"
 #include "base/paths.h"
+#include "base/regular_file.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "config/board_tables.h"
@@ -30,11 +29,10 @@ std::string FolderOf(const std::string& path) {
     return path;
 }
 
-// A directory opens like a file but fails on the first read.
-bool CanRead(const std::string& path) {
-    std::error_code failed;
-    return std::filesystem::is_regular_file(FilePath(path), failed) &&
-           std::ifstream(FilePath(path)).is_open();
+// The whole file, when it is one that can be read (a directory, a FIFO or a
+// file beyond any real data.cfg's size is not).
+bool ReadDataCfg(const std::string& path, std::string* text) {
+    return ReadPluginFile(path, kMostTableFileBytes, text) == FileRead::Done;
 }
 
 // Editors on Windows may start a UTF-8 file with a byte-order mark, which
@@ -79,9 +77,10 @@ void LoadConfig() {
     const std::string beside = aircraftKnown ? "beside the aircraft (" + aircraftFile + ")"
                                              : "beside an aircraft (none is loaded)";
     paths.filepath = aircraftFile;
-    const bool inAircraft = aircraftKnown && CanRead(paths.filepath);
+    std::string text;
+    const bool inAircraft = aircraftKnown && ReadDataCfg(paths.filepath, &text);
     if (!inAircraft) paths.filepath = InFolder(paths.foldername, "data.cfg");
-    const bool found = inAircraft || CanRead(paths.filepath);
+    const bool found = inAircraft || ReadDataCfg(paths.filepath, &text);
     if (!inAircraft && found) Log("\nNo data.cfg " + beside + ": using " + paths.filepath);
     Log("\nConfig file: " + paths.filepath);
     if (!found) {
@@ -89,7 +88,7 @@ void LoadConfig() {
             paths.filepath + "); numbered boards get no inputs and no outputs");
         return;
     }
-    std::ifstream file(FilePath(paths.filepath));
+    std::istringstream file(text);
     CutConfigSections(file, &loadedSections);
 }
 

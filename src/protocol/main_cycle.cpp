@@ -82,6 +82,7 @@ void PostReceive() {
 
 void RunCycle() {
     if (pluginState.PluginPaused) return;
+    SendQueuedSerialBytes();
     const bool scanning = settings.ScanTimeout > 0;
     if (scanning) ScanningStep();
     KeepLookingForBoards(scanning, XPLMGetElapsedTime());

@@ -1,13 +1,11 @@
 #include "simdata/value_memory.h"
 
-#include <cstdio>
-#include <fstream>
 #include <locale>
 #include <sstream>
 
-#include "base/file_path.h"
 #include "base/log.h"
 #include "base/paths.h"
+#include "base/regular_file.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "config/board_tables.h"
@@ -56,41 +54,21 @@ std::string JoinedValues(const std::string& newest, const std::string& oldValues
     return joined;
 }
 
-// The whole file; false when it cannot be opened. A file that does not end
-// with a line end was cut short (a crash while it was written by something
-// else, a full disk): its last line is used as far as it goes.
-bool ReadMemoryFile(const std::string& path, std::string* text) {
-    std::ifstream file(FilePath(path), std::ios::binary);
-    if (!file) return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    *text = content.str();
-    if (!text->empty() && text->back() != '\n') {
+// The whole file. A file that does not end with a line end was cut short (a
+// crash while it was written by something else, a full disk): its last line
+// is used as far as it goes.
+FileRead ReadMemoryFile(const std::string& path, std::string* text) {
+    const FileRead result = ReadPluginFile(path, kMostSmallFileBytes, text);
+    if (result == FileRead::Done && !text->empty() && text->back() != '\n') {
         Log("\nValue memory " + path + " ends in an unfinished line");
     }
-    return true;
+    return result;
 }
 
 // Written beside the file and renamed over it, so a failed write leaves the
 // old content whole.
 void WriteMemoryFile(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".tmp";
-    bool written = false;
-    {
-        std::ofstream file(FilePath(temp), std::ios::binary | std::ios::trunc);
-        if (file) {
-            file << text;
-            file.flush();
-            written = static_cast<bool>(file);
-        }
-    }
-    // std::filesystem::rename replaces an existing file on every system;
-    // the C library's rename refuses to on Windows.
-    std::error_code failed;
-    if (written) std::filesystem::rename(FilePath(temp), FilePath(path), failed);
-    if (written && !failed) return;
-    std::filesystem::remove(FilePath(temp), failed);
-    Log("\nValue memory: cannot write " + path);
+    if (!ReplaceRegularFile(path, text)) Log("\nValue memory: cannot write " + path);
 }
 
 const BoardInput* InputAt(unsigned board, unsigned input) {
@@ -150,7 +128,8 @@ void SaveDataref(unsigned board, unsigned input, unsigned element) {
     const std::string path = MemoryPath(board);
     const std::string value = FormatMemoryValue(ReadDataref(board, input, element));
     std::string text;
-    if (!ReadMemoryFile(path, &text)) text.clear();
+    // A file that is there but cannot be read would lose its history.
+    if (ReadMemoryFile(path, &text) == FileRead::Refused) return;
     WriteMemoryFile(path, TextAfterSave(text, MemoryKey(*in), value, in->InputDefault));
 }
 
@@ -159,7 +138,8 @@ void RestoreDataref(unsigned board, unsigned input, unsigned element) {
     if (in == nullptr) return;
     std::string text;
     std::vector<std::string> values;
-    if (!ReadMemoryFile(MemoryPath(board), &text) || !ValuesUnder(text, MemoryKey(*in), &values)) {
+    if (ReadMemoryFile(MemoryPath(board), &text) != FileRead::Done ||
+        !ValuesUnder(text, MemoryKey(*in), &values)) {
         return;
     }
     const float n = static_cast<float>(values.size());

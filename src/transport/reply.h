@@ -6,7 +6,8 @@
 
 #include "base/message_source.h"
 
-// Result of the most recent send on either transport: bytes written or -1.
+// Result of the most recent send on either transport: the bytes written (on
+// a serial port: written or queued whole, transport/serial_queue.h) or -1.
 extern int bytes_sent;
 
 // Sends bytes back to the source of a message: to the LAN sender's address,

@@ -7,7 +7,6 @@
 #include "base/log_once.h"
 #include "base/settings.h"
 #include "base/text.h"
-#include "transport/reply.h"
 #include "transport/serial_port.h"
 
 SerialState serial;
@@ -24,12 +23,55 @@ bool IsPortOpen(const std::string& path) {
     return false;
 }
 
+bool Contains(const std::vector<std::string>& list, const std::string& text) {
+    for (const std::string& entry : list) {
+        if (entry == text) return true;
+    }
+    return false;
+}
+
+void Forget(std::vector<std::string>& list, const std::string& text) {
+    for (std::size_t i = list.size(); i-- > 0;) {
+        if (list[i] == text) list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+}
+
+// Each failure to open a device is logged once per device and reason,
+// until a reset, until the device opens or until it leaves the folder.
+std::string OpenFailureCause(const std::string& path) {
+    return "serial device " + path + ": ";
+}
+
+// The line perror would write, then a line of our own that names the
+// device; once per device and reason, so that a device the rescans try
+// again and again does not fill the log.
+void ReportOpenFailure(const std::string& path, const std::string& reason) {
+    if (!FirstTimeFor(OpenFailureCause(path) + reason)) return;
+    const std::string line = std::string(kOpenFailurePrefix) + ": " + reason;
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    WriteSimulatorLog(line.data(), line.size());
+    Log("\nSerial port " + path + " cannot be opened: " + reason);
+}
+
+void ForgetOpenFailures(const std::string& path) {
+    Forget(serial.unopenedPaths, path);
+    ForgetLoggedCauses(OpenFailureCause(path));
+}
+
+// Opens a listed device unless it is open already; a device that cannot be
+// opened is remembered, to be tried again by the next rescan.
 void OpenScannedPort(const std::string& path, int probes) {
     if (IsPortOpen(path)) return;  // never open a port twice
-    Log("\nFound serial port: " + path);
+    const bool triedBefore = Contains(serial.unopenedPaths, path);
+    if (!triedBefore) Log("\nFound serial port: " + path);
     int fd = open_port(path);
     serial.nbytes = fd;
-    if (fd < 0) return;
+    if (fd < 0) {
+        if (!triedBefore) serial.unopenedPaths.push_back(path);
+        return;
+    }
+    ForgetOpenFailures(path);
     SerialPort port;
     port.comport = fd;
     port.ComPortName = path;
@@ -47,26 +89,12 @@ void ClosePortDescriptor(SerialPort& port) {
     if (port.comport < 0) return;
     FlushAndCloseSerialDevice(port.comport);
     port.comport = -1;
-}
-
-bool Contains(const std::vector<std::string>& list, const std::string& text) {
-    for (const std::string& entry : list) {
-        if (entry == text) return true;
+    port.queue.Clear();
+    if (port.queue.dropped > 0) {
+        Log("\nSerial port " + port.ComPortName + ": " +
+            Decimal(static_cast<long long>(port.queue.dropped)) + " messages were dropped");
+        port.queue.dropped = 0;
     }
-    return false;
-}
-
-void Forget(std::vector<std::string>& list, const std::string& text) {
-    for (std::size_t i = list.size(); i-- > 0;) {
-        if (list[i] == text) list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
-    }
-}
-
-int PortOfDescriptor(int fd) {
-    for (std::size_t p = 0; p < serial.ports.size(); ++p) {
-        if (serial.ports[p].comport == fd) return static_cast<int>(p);
-    }
-    return -1;
 }
 
 bool IsPortInUse(const SerialPort& port) {
@@ -97,22 +125,6 @@ bool IsSerialPortName(const std::string& name) {
     return false;
 }
 
-namespace {
-
-// The line perror would write, then a line of our own that names the
-// device; once per device path until a reset, so that a device the scan
-// meets again does not fill the log.
-void ReportOpenFailure(const std::string& path, const std::string& reason) {
-    if (!FirstTimeFor("serial device " + path)) return;
-    const std::string line = std::string(kOpenFailurePrefix) + ": " + reason;
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
-    WriteSimulatorLog(line.data(), line.size());
-    Log("\nSerial port " + path + " cannot be opened: " + reason);
-}
-
-}  // namespace
-
 int open_port(const std::string& path) {
     std::string reason;
     const int fd = OpenSerialDevice(path, &reason);
@@ -120,25 +132,33 @@ int open_port(const std::string& path) {
     return fd;
 }
 
-int Send_USB(int fd, const void* buf, std::size_t len) {
-    bytes_sent = WriteSerialDevice(fd, buf, len);
-    if (bytes_sent < 0 && fd >= 0 && SerialFailureMeansGone()) {
-        const int p = PortOfDescriptor(fd);
-        if (p >= 0) LoseSerialPort(static_cast<std::size_t>(p), "write failed");
+namespace {
+
+// The devices listed, less those that could not be opened: the next rescan
+// tries those again. One that has left the folder is forgotten, so that a
+// device plugged in anew is reported anew.
+void RememberListed(std::vector<std::string> paths) {
+    for (std::size_t i = serial.unopenedPaths.size(); i-- > 0;) {
+        const std::string path = serial.unopenedPaths[i];
+        if (!Contains(paths, path)) ForgetOpenFailures(path);
     }
-    return bytes_sent;
+    for (const std::string& path : serial.unopenedPaths) Forget(paths, path);
+    serial.knownPaths = std::move(paths);
 }
+
+}  // namespace
 
 int ScanSerialPorts() {
     std::vector<std::string> paths;
     if (!ListSerialDevices(serial.deviceDir, &paths)) return -1;
+    serial.unopenedPaths.clear();  // a start reports every device it finds
     int opened = 0;
     for (const std::string& path : paths) {
         std::size_t before = serial.ports.size();
         OpenScannedPort(path, -1);
         if (serial.ports.size() > before) ++opened;
     }
-    serial.knownPaths = std::move(paths);
+    RememberListed(std::move(paths));
     return opened;
 }
 
@@ -151,7 +171,7 @@ bool RescanSerialPorts(int probes) {
     for (const std::string& path : paths) {
         if (!Contains(serial.knownPaths, path)) OpenScannedPort(path, probes);
     }
-    serial.knownPaths = std::move(paths);
+    RememberListed(std::move(paths));
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "transport/serial_port.h"
+#include "transport/serial_queue.h"
 
 // One open serial port; the list's position is the port index.
 struct SerialPort {
@@ -22,6 +23,9 @@ struct SerialPort {
     // Discovery requests still due to a port opened by a rescan after the
     // start; -1 for a port the startup scan opened.
     int probesLeft = -1;
+    // What the port could not take yet, sent before anything else; dropped
+    // when the port is closed or lost.
+    SerialQueue queue;
 };
 
 // "/dev/", or the directory named by KESTRIX_SERIAL_DIR: developers point the
@@ -45,10 +49,14 @@ struct SerialState {
     PortClosedListener onPortClosed = nullptr;  // installed by the host
     std::string deviceDir =
         DefaultSerialDeviceDir();  // where the port scan looks, with a trailing slash
-    // The devices the latest scan listed: a rescan opens only those that
-    // appeared since, so a device no board answered on is not opened again
-    // until it is plugged in anew.
+    // The devices the latest scan listed and opened: a rescan opens only
+    // those that appeared since, so a device no board answered on is not
+    // opened again until it is plugged in anew.
     std::vector<std::string> knownPaths;
+    // Listed devices that could not be opened (permissions not set yet,
+    // another program holding them): tried again at every rescan while they
+    // stay listed; found and failed are logged once.
+    std::vector<std::string> unopenedPaths;
 };
 
 extern SerialState serial;
@@ -57,15 +65,23 @@ inline constexpr std::size_t kSerialReadSize = 64;
 extern uint8_t recs_usb[kSerialReadSize];
 
 int open_port(const std::string& path);
+// Sends one message to the open port with descriptor fd, whole or not at
+// all, without waiting: what the port does not take at once waits whole in
+// its queue (serial_queue.h). Returns len, the bytes accepted, or -1 when
+// the message was dropped (queue full, device gone, no such port); the
+// same goes to bytes_sent.
 int Send_USB(int fd, const void* buf, std::size_t len);
+// Once per main cycle: every port is given what waits in its queue, as far
+// as it takes it now.
+void SendQueuedSerialBytes();
 
 // Scans deviceDir and opens every matching port not open yet; returns the
 // number opened, or -1 when the directory cannot be read.
 int ScanSerialPorts();
 // The rescan while the plugin runs: every port whose device has left the
-// folder is lost, and every device that appeared since the last scan is
-// opened, given probes discovery requests to come. False when the folder
-// cannot be read.
+// folder is lost, and every device that appeared since the last scan, or
+// could not be opened before, is opened, given probes discovery requests to
+// come. False when the folder cannot be read.
 bool RescanSerialPorts(int probes);
 // Whether a directory entry's name looks like a USB serial device.
 bool IsSerialPortName(const std::string& name);

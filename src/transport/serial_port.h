@@ -10,6 +10,9 @@
 #ifdef _WIN32
 #include <windows.h>
 using SerialSettings = DCB;
+inline HANDLE SerialHandle(int port) {
+    return LongToHandle(port);
+}
 #else
 #include <termios.h>
 using SerialSettings = termios;
@@ -30,7 +33,9 @@ int OpenSerialDevice(const std::string& path, std::string* reason);
 // input discarded. settings receives what was applied.
 void ConfigureSerialDevice(int port, SerialSettings& settings, unsigned baudrate);
 
-// One write of len bytes; the count written or -1.
+// Hands the device as many of the len bytes as it takes now, without
+// waiting: the count taken (fewer than len, or none, when its output buffer
+// is full), or -1 when the call failed.
 int WriteSerialDevice(int port, const void* buf, std::size_t len);
 
 // Whether the call that just failed on a port failed because its device has

@@ -1,5 +1,6 @@
 // Windows COM ports: the present ports come from the DOS device names
-// ("COM3"), each is opened as \\.\COMn, set to 8N1 raw without flow control
+// ("COM3"), each is opened as \\.\COMn for overlapped I/O (its reads and
+// writes are in serial_io_win32.cpp), set to 8N1 raw without flow control
 // through its DCB, and given timeouts under which a read returns at once
 // with whatever the driver holds.
 #include <windows.h>
@@ -13,14 +14,6 @@
 #include "transport/serial_port.h"
 
 namespace {
-
-// A stalled device (a board that stopped reading) holds a write up to this
-// long; the driver normally takes the bytes at once.
-constexpr DWORD kWriteTimeoutMs = 20;
-
-HANDLE AsHandle(int port) {
-    return LongToHandle(port);
-}
 
 bool IsComPortName(const char* name, int* number) {
     if (std::strncmp(name, "COM", 3) != 0 || name[3] == '\0') return false;
@@ -63,7 +56,7 @@ bool ListSerialDevices(const std::string&, std::vector<std::string>* paths) {
 
 int OpenSerialDevice(const std::string& path, std::string* reason) {
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         *reason = LastErrorText();
         return -1;
@@ -72,7 +65,7 @@ int OpenSerialDevice(const std::string& path, std::string* reason) {
 }
 
 void ConfigureSerialDevice(int port, SerialSettings& dcb, unsigned baudrate) {
-    HANDLE handle = AsHandle(port);
+    HANDLE handle = SerialHandle(port);
     std::memset(&dcb, 0, sizeof dcb);
     dcb.DCBlength = sizeof dcb;
     GetCommState(handle, &dcb);
@@ -97,20 +90,15 @@ void ConfigureSerialDevice(int port, SerialSettings& dcb, unsigned baudrate) {
     PurgeComm(handle, PURGE_RXCLEAR);
     SetCommState(handle, &dcb);
     // MAXDWORD with zero totals: a read returns at once with what is there.
+    // No write timeout: a write under way waits in the driver, never in the
+    // plugin, until the board takes its bytes.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
+    timeouts.WriteTotalTimeoutConstant = 0;
     SetCommTimeouts(handle, &timeouts);
-}
-
-int WriteSerialDevice(int port, const void* buf, std::size_t len) {
-    DWORD written = 0;
-    const DWORD count = len > 0xffffffffu ? 0xffffffffu : static_cast<DWORD>(len);
-    if (!WriteFile(AsHandle(port), buf, count, &written, nullptr)) return -1;
-    return static_cast<int>(written);
 }
 
 // A COM port whose adapter was unplugged fails every call on its handle,
@@ -133,24 +121,6 @@ bool SerialFailureMeansGone() {
     }
 }
 
-long ReadWaitingBytes(int port, void* buf, std::size_t size) {
-    HANDLE handle = AsHandle(port);
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!ClearCommError(handle, &errors, &status)) return SerialFailureMeansGone() ? -1 : 0;
-    if (status.cbInQue == 0) return 0;
-    DWORD got = 0;
-    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, status.cbInQue));
-    if (!ReadFile(handle, buf, wanted, &got, nullptr)) return SerialFailureMeansGone() ? -1 : 0;
-    return static_cast<long>(got);
-}
-
 void FlushSerialInput(int port) {
-    PurgeComm(AsHandle(port), PURGE_RXCLEAR);
-}
-
-void FlushAndCloseSerialDevice(int port) {
-    HANDLE handle = AsHandle(port);
-    PurgeComm(handle, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
-    CloseHandle(handle);
+    PurgeComm(SerialHandle(port), PURGE_RXCLEAR);
 }

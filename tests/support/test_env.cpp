@@ -104,6 +104,12 @@ bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
 }
 
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 int OpenDescriptorCount() {
 #ifdef _WIN32
     return -1;  // no descriptor table to count; the tests that count are POSIX only

@@ -37,6 +37,9 @@ inline std::string Bytes(std::initializer_list<int> values) {
     return bytes;
 }
 
+// How often part occurs in text (a log line in a captured log, say).
+int Occurrences(const std::string& text, const std::string& part);
+
 // Number of descriptors this process has open; -1 on Windows.
 int OpenDescriptorCount();
 

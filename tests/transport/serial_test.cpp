@@ -277,3 +277,29 @@ TEST_F(SerialTest, PortsClosedByADisableAreNotClosedAgainInTheLog) {
     EXPECT_EQ(log.find("\nClosing "), std::string::npos) << log;
     EXPECT_THAT(log, HasSubstr("\nSerial port " + Dev("tty.usbmodemA") + " opened"));
 }
+
+// A device that cannot be opened when it is found (its permissions not set
+// yet, another program holding it) is tried again at every rescan, with its
+// failure logged once. Here its name first leads nowhere.
+TEST_F(SerialTest, ADeviceThatCouldNotBeOpenedIsTriedAgainAtTheNextRescans) {
+    const std::string late = folder.root() + "/late-device";
+    ASSERT_EQ(symlink(late.c_str(), Dev("tty.usbmodemLate").c_str()), 0);
+    testing::internal::CaptureStderr();
+    StartWith();
+    EXPECT_TRUE(serial.ports.empty());
+    for (int rescan = 0; rescan < 3; ++rescan) EXPECT_TRUE(RescanSerialPorts(4));
+    EXPECT_TRUE(serial.ports.empty());
+    testenv::PseudoTerminal board;
+    board.LinkAs(late);
+    EXPECT_TRUE(RescanSerialPorts(4));
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(serial.ports.size(), 1u) << log;
+    EXPECT_EQ(serial.ports[0].ComPortName, Dev("tty.usbmodemLate"));
+    EXPECT_EQ(serial.ports[0].probesLeft, 4) << "asked as any device found late";
+    for (const std::string& line :
+         {"\nFound serial port: " + Dev("tty.usbmodemLate"), std::string("open_port: Unable"),
+          "\nSerial port " + Dev("tty.usbmodemLate") + " cannot be opened: ",
+          "\nSerial port " + Dev("tty.usbmodemLate") + " opened"}) {
+        EXPECT_EQ(testenv::Occurrences(log, line), 1) << line << " in:" << log;
+    }
+}

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -136,6 +137,24 @@ class NativeBoardTest : public WindowsModuleTest {
         }
     }
 
+    // Board 2's COM port as run_with_board.sh names it (with its signal
+    // folder, through which the test and the script take turns), made the
+    // only COM port the scan finds for as long as *only lives; then the
+    // module is loaded and started.
+    void StartOnSignalledComPort(std::unique_ptr<OnlyBoardComPort>* only) {
+        *only = std::make_unique<OnlyBoardComPort>(Env("KESTRIX_BOARD_COM"),
+                                                   Env("KESTRIX_BOARD_DEVICE"));
+        ASSERT_EQ(ComPortNames(), std::vector<std::string>{Env("KESTRIX_BOARD_COM")})
+            << "other COM ports remain; the scan would write to them";
+        LoadModule("IP_ADDRESS = 127.0.0.1\nPORT = " + std::to_string(wintest::FreeUdpPort()) +
+                   "\nUSB_DEVICE_COUNT = 1\n");
+        Start();
+    }
+    static bool SignalledComPortGiven() {
+        return !Env("KESTRIX_BOARD_COM").empty() && !Env("KESTRIX_BOARD_DEVICE").empty() &&
+               !Env("KESTRIX_BOARD_SIGNALS").empty();
+    }
+
     std::vector<std::string> commands;
 };
 
@@ -216,20 +235,13 @@ TEST_F(NativeBoardTest, ConfiguresABoardOnAComPortAndTakesItsInput) {
 // the port, show the board disconnected, and find, identify and configure it
 // again by itself.
 TEST_F(NativeBoardTest, FindsABoardAgainWhenItsComPortGoesAndComesBack) {
-    const std::string com = Env("KESTRIX_BOARD_COM");
-    const std::string device = Env("KESTRIX_BOARD_DEVICE");
-    const std::string signalDir = Env("KESTRIX_BOARD_SIGNALS");
-    if (com.empty() || device.empty() || signalDir.empty()) {
+    if (!SignalledComPortGiven()) {
         GTEST_SKIP() << "no board: run through run_with_board.sh serial-replug";
     }
-    const ScriptSignals script(signalDir);
-    OnlyBoardComPort only(com, device);
-    ASSERT_EQ(ComPortNames(), std::vector<std::string>{com})
-        << "other COM ports remain; the scan would write to them";
-    LoadModule("IP_ADDRESS = 127.0.0.1\nPORT = " + std::to_string(wintest::FreeUdpPort()) +
-               "\nUSB_DEVICE_COUNT = 1\n");
-    Start();
-    const std::string path = "\\\\.\\" + com;
+    const ScriptSignals script(Env("KESTRIX_BOARD_SIGNALS"));
+    std::unique_ptr<OnlyBoardComPort> only;
+    ASSERT_NO_FATAL_FAILURE(StartOnSignalledComPort(&only));
+    const std::string path = "\\\\.\\" + Env("KESTRIX_BOARD_COM");
     const std::string flip = "sim/radios/com1_standy_flip";
     ASSERT_TRUE(FramesUntilCommand(flip, std::chrono::seconds(60))) << SimulatorLog();
     const std::string disconnected = "USB Kestrix Board #2 - disconnected";
@@ -239,10 +251,10 @@ TEST_F(NativeBoardTest, FindsABoardAgainWhenItsComPortGoesAndComesBack) {
     };
     const auto seconds = std::chrono::seconds(30);
 
-    only.Withdraw();
+    only->Withdraw();
     ASSERT_TRUE(FramesUntil(logged(disconnected, 1), seconds)) << SimulatorLog();
     EXPECT_EQ(Occurrences(SimulatorLog(), path + " lost (device removed), closed"), 1);
-    only.Show();
+    only->Show();
     ASSERT_TRUE(FramesUntil(logged(back, 1), seconds)) << SimulatorLog();
     ASSERT_TRUE(FramesUntil(logged("Config sent: ", 2), seconds)) << SimulatorLog();
 
@@ -255,18 +267,52 @@ TEST_F(NativeBoardTest, FindsABoardAgainWhenItsComPortGoesAndComesBack) {
     EXPECT_EQ(Occurrences(SimulatorLog(), path + " lost ("), 2) << SimulatorLog();
     EXPECT_EQ(Occurrences(SimulatorLog(), path + " lost (device removed)"), 1) << SimulatorLog();
     // Unplugged for longer than one rescan, as a hand pulling a plug is.
-    only.Withdraw();
+    only->Withdraw();
     const double pluggedAt = simhost::Now() + 2.5;
     ASSERT_TRUE(FramesUntil([&] { return simhost::Now() >= pluggedAt; }, seconds));
 
     script.Ask("plug");
     ASSERT_TRUE(FramesUntil([&] { return script.Said("plugged"); }, seconds))
         << "the script did not start the new board";
-    only.Show();
+    only->Show();
     const bool pressedAgain =
         FramesUntil([&] { return Runs(flip) >= 2; }, std::chrono::seconds(60));
     const std::string log = SimulatorLog();
     EXPECT_EQ(Occurrences(log, back), 2) << log;
     EXPECT_EQ(Occurrences(log, "Config sent: "), 3) << log;
     EXPECT_TRUE(pressedAgain) << "the new board's D2 press did not reach the simulator\n" << log;
+}
+
+// Board 2 on a COM port stops reading (the script stops its program) while
+// its frequency display changes every frame: the port's buffer fills, and
+// the plugin must neither wait nor send part of a message. Once the board
+// reads again, what was queued goes out first; the script then finds no
+// byte in the board's log that did not belong to a whole message.
+TEST_F(NativeBoardTest, KeepsMessagesWholeWhileItsBoardStopsReading) {
+    if (!SignalledComPortGiven()) {
+        GTEST_SKIP() << "no board: run through run_with_board.sh serial-stall";
+    }
+    const ScriptSignals script(Env("KESTRIX_BOARD_SIGNALS"));
+    std::unique_ptr<OnlyBoardComPort> only;
+    ASSERT_NO_FATAL_FAILURE(StartOnSignalledComPort(&only));
+    const auto seconds = std::chrono::seconds(60);
+    ASSERT_TRUE(FramesUntilCommand("sim/radios/com1_standy_flip", seconds)) << SimulatorLog();
+
+    script.Ask("stop");
+    ASSERT_TRUE(FramesUntil([&] { return script.Said("stopped"); }, seconds));
+    const std::string frequency = "sim/cockpit2/radios/actuators/com1_frequency_hz_833";
+    int khz = 118000;
+    const std::string dropped = "is not taking what is sent";
+    ASSERT_TRUE(FramesUntil(
+        [&] {
+            simhost::SetValue(frequency, khz += 5);
+            return Occurrences(SimulatorLog(), dropped) > 0;
+        },
+        seconds))
+        << SimulatorLog();
+    script.Ask("go");
+    ASSERT_TRUE(FramesUntil([&] { return script.Said("going"); }, seconds));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    FramesUntil([&] { return std::chrono::steady_clock::now() > until; }, seconds);
+    EXPECT_EQ(Occurrences(SimulatorLog(), dropped), 1) << SimulatorLog();
 }

@@ -10,6 +10,10 @@
 # serial: the board serves a pseudo-terminal, linked into the wine prefix as
 #         dosdevices/comN; the test finds COMn in KESTRIX_BOARD_COM and the
 #         link in KESTRIX_BOARD_DEVICE.
+# serial-stall: as serial, then the board stops reading when the test asks
+#         ("stop": the script stops its program with SIGSTOP and answers
+#         "stopped") and reads again ("go", answered with "going"); the
+#         board's log must then hold no byte outside a whole message.
 # serial-replug: as serial, then the board is unplugged and plugged back in
 #         when the test asks: the test writes "unplug" and then "plug" into
 #         the folder KESTRIX_BOARD_SIGNALS; the script stops the board
@@ -89,6 +93,15 @@ wait_for_test() {
     done
 }
 
+# Starts the test in the background with a signal folder of its own.
+start_test_with_signals() {
+    signals=$work/signals
+    mkdir "$signals"
+    export KESTRIX_BOARD_SIGNALS=$signals
+    "$wine" "$program" --gtest_filter="$filter" &
+    test_pid=$!
+}
+
 board_log=board.log
 case $mode in
 udp)
@@ -100,7 +113,7 @@ udp)
     wait_for_board || exit 1
     export KESTRIX_BOARD_UDP_PORT=$port
     ;;
-serial | serial-replug)
+serial | serial-replug | serial-stall)
     name=tty.usbmodemW1
     printf 'press D2\nrelease D2\n' >"$work/inputs.txt"
     start_serial_board "$name" board.log || exit 1
@@ -123,7 +136,7 @@ serial | serial-replug)
     stty -F "$work/$name" 9600 cs7 parenb cstopb crtscts ixon ixoff
     ;;
 *)
-    echo "run_with_board.sh: mode must be udp, serial or serial-replug" >&2
+    echo "run_with_board.sh: mode must be udp, serial, serial-stall or serial-replug" >&2
     exit 2
     ;;
 esac
@@ -137,11 +150,7 @@ wineserver=$(dirname "$wine")/wineserver
 [ -n "$wineserver" ] && "$wineserver" -p3 </dev/null >/dev/null 2>&1
 
 if [ "$mode" = serial-replug ]; then
-    signals=$work/signals
-    mkdir "$signals"
-    export KESTRIX_BOARD_SIGNALS=$signals
-    "$wine" "$program" --gtest_filter="$filter" &
-    test_pid=$!
+    start_test_with_signals
     if wait_for_test unplug; then
         kill -INT "$board_pid" 2>/dev/null
         wait "$board_pid" 2>/dev/null
@@ -159,6 +168,21 @@ if [ "$mode" = serial-replug ]; then
     fi
     wait "$test_pid"
     status=$?
+elif [ "$mode" = serial-stall ]; then
+    start_test_with_signals
+    if wait_for_test stop; then
+        kill -STOP "$board_pid" 2>/dev/null
+        touch "$signals/stopped"
+        wait_for_test go
+        kill -CONT "$board_pid" 2>/dev/null
+        touch "$signals/going"
+    fi
+    wait "$test_pid"
+    status=$?
+    if grep -q -- "noise, skipped" "$work/board.log"; then
+        echo "FAILED: the board read bytes that belong to no whole message"
+        status=1
+    fi
 else
     "$wine" "$program" --gtest_filter="$filter"
     status=$?

@@ -12,15 +12,14 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/regular_file.h"
 #include "base/text.h"
 #include "check_report.h"
 #include "config/board_tables.h"
@@ -95,21 +94,9 @@ class QuietLog {
     int saved_ = -1;
 };
 
-// The whole file, or an empty reason why not.
+// The whole file, or false with the reason why not.
 bool ReadWholeFile(const std::string& path, std::string& text, std::string& reason) {
-    reason = kestrix_check::Unreadable(path);
-    if (!reason.empty()) return false;
-    std::FILE* file = kestrix_check::OpenToRead(path);
-    if (!file) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, n);
-    if (std::ferror(file)) reason = std::strerror(errno);
-    std::fclose(file);
-    return reason.empty();
+    return ReadRegularFile(path, kMostTableFileBytes, &text, &reason) == FileRead::Done;
 }
 
 std::vector<std::string> FileLines(const std::string& text) {
@@ -238,20 +225,15 @@ int CheckSection(std::size_t k, const SectionLines& section, const std::vector<s
 // Loads the lists found or given; false (after saying why) when one given
 // or found cannot be read.
 bool LoadNameLists(const kestrix_check::NameLists& lists, int& datarefs, int& commands) {
-    for (const std::string& table : {lists.datarefs, lists.commands}) {
-        if (table.empty()) continue;
-        const std::string reason = kestrix_check::Unreadable(table);
-        if (reason.empty()) continue;
-        std::cerr << "kestrix-check: cannot read " << table << ": " << reason << "\n";
+    std::string datarefText, commandText, reason;
+    for (const auto& [path, text] :
+         {std::pair{lists.datarefs, &datarefText}, std::pair{lists.commands, &commandText}}) {
+        if (path.empty() || ReadWholeFile(path, *text, reason)) continue;
+        std::cerr << "kestrix-check: cannot read " << path << ": " << reason << "\n";
         return false;
     }
-    datarefs = lists.datarefs.empty() ? 0 : simhost::LoadDataRefTable(lists.datarefs);
-    commands = lists.commands.empty() ? 0 : simhost::LoadCommandTable(lists.commands);
-    if (datarefs < 0 || commands < 0) {
-        std::cerr << "kestrix-check: cannot read "
-                  << (datarefs < 0 ? lists.datarefs : lists.commands) << "\n";
-        return false;
-    }
+    datarefs = lists.datarefs.empty() ? 0 : simhost::AddDataRefTableText(datarefText);
+    commands = lists.commands.empty() ? 0 : simhost::AddCommandTableText(commandText);
     return true;
 }
 

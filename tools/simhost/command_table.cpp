@@ -25,4 +25,8 @@ int LoadCommandTable(const std::string& path) {
     return detail::LoadTableLines(path, AddTableLine);
 }
 
+int AddCommandTableText(std::string_view text) {
+    return detail::AddTableLines(text, AddTableLine);
+}
+
 }  // namespace simhost

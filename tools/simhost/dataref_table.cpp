@@ -79,4 +79,8 @@ int LoadDataRefTable(const std::string& path) {
     return detail::LoadTableLines(path, AddTableLine);
 }
 
+int AddDataRefTableText(std::string_view text) {
+    return detail::AddTableLines(text, AddTableLine);
+}
+
 }  // namespace simhost

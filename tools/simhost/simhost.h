@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "XPLMDataAccess.h"
@@ -71,6 +72,8 @@ bool PluginCallable();
 // do. path is in UTF-8. Returns the number of datarefs added, or -1 when the
 // file cannot be read.
 int LoadDataRefTable(const std::string& path);
+// The same for the table's text, already read.
+int AddDataRefTableText(std::string_view text);
 
 // Adds (or replaces) a simulator-owned dataref. arraySize applies to array and
 // byte types (byte[] without a size holds 1024 bytes).
@@ -119,6 +122,7 @@ void SetCommandObserver(std::function<void(const std::string& name, CommandCall 
 // Loads a table in the simulator's Commands.txt format (name, then the
 // description from column 52). Returns the number added, or -1.
 int LoadCommandTable(const std::string& path);
+int AddCommandTableText(std::string_view text);
 XPLMCommandRef AddCommand(const std::string& name, const std::string& description = "");
 bool HasCommand(const std::string& name);
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace simhost::detail {
 
@@ -37,16 +38,23 @@ int ParsePositive(std::string_view digits, int max) {
     return value > 0 && value <= max ? value : 0;
 }
 
+int AddTableLines(std::string_view text, bool (*addLine)(std::string_view line)) {
+    int added = 0;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        if (addLine(text.substr(0, end))) ++added;
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+    return added;
+}
+
 int LoadTableLines(const std::string& path, bool (*addLine)(std::string_view line)) {
     // The path in UTF-8: on Windows the wide form reaches every folder name.
     std::ifstream file(std::filesystem::u8path(path), std::ios::binary);
     if (!file) return -1;
-    int added = 0;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (addLine(line)) ++added;
-    }
-    return added;
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    return AddTableLines(text, addLine);
 }
 
 }  // namespace simhost::detail
