@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
     }
     avrboard::TestDir dir;
     std::string error;
-    auto board = EmulatedBoard::Open({argv[1], dir.path(), "ttyACM0", 1}, &error);
+    auto board = EmulatedBoard::Open({argv[1], dir.path(), "ttyACM0", 1, {}}, &error);
     if (!board) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
