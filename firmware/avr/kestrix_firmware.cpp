@@ -56,7 +56,10 @@ void setup() {
     Serial.begin(115200);
     ChooseLine();
     kxavr::Timer5Begin();
-    core.Start();
+    // On USB the plugin may have the port open already: the board announces
+    // itself. On the LAN it knows no plugin yet; a plugin that knew it before
+    // a restart finds it by its ping, which an unconfigured board answers.
+    if (!onLan) core.Start();
 }
 
 void loop() {

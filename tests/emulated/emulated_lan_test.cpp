@@ -3,6 +3,7 @@
 // loopback address: found by the plugin's sweep, configured, its inputs
 // reaching the simulator and the simulator's values its pins; beside a USB
 // board; found again after a restart.
+#include <algorithm>
 #include <cmath>
 
 #include "emulated_fixture.h"
@@ -70,8 +71,68 @@ TEST_F(LanBoardTest, AnAddressByDhcpFoundBySweepConfiguredInputsAndOutputs) {
     EXPECT_TRUE(FramesUntil(
         [&] { return lanBoard->Level(13) && std::abs(lanBoard->PulseMicros(9) - 1000) < 5; }));
     // The shield's pins kept to the shield, and nothing left loopback.
-    EXPECT_EQ(simhost::Counts("sim/lights/beacon_lights_on").once, 0);
+    EXPECT_EQ(simhost::Counts("sim/lights/beacon_lights_on").once, 0)
+        << testing::PrintToString(shield().bridge().recent());
     EXPECT_EQ(shield().framesWithCardSelected(), 0u);
     EXPECT_EQ(shield().bridge().keptInside(), 0u);
     EXPECT_EQ(shield().chip().commandsOverrun(), 0u);
+}
+
+TEST_F(LanBoardTest, AFixedAddressFromEepromAsksNoDhcpServer) {
+    ASSERT_NO_FATAL_FAILURE(StartLan("127.0.0.22", false));
+    EXPECT_THAT(log, HasSubstr("(LAN 127.0.0.22) configured"));
+    EXPECT_EQ(shield().dhcp(), nullptr);
+    EXPECT_THAT(lanBoard->uartText(),
+                HasSubstr("LAN 127.0.0.22, UDP port " + std::to_string(folder.port()) +
+                          " (fixed address)"));
+    simhost::SetValue(kMasterWarning, 1);
+    EXPECT_TRUE(FramesUntil([&] { return lanBoard->Level(13); }));
+    EXPECT_EQ(shield().bridge().keptInside(), 0u);
+}
+
+// After its reset the board has no configuration and the plugin does not
+// call registered hosts: the board's answer to the periodic ping "XX" makes
+// it known, and it is configured again.
+TEST_F(LanBoardTest, ARestartedBoardAnswersThePingAndIsConfiguredAgain) {
+    ASSERT_NO_FATAL_FAILURE(StartLan("127.0.0.24", true));
+    simhost::SetValue(kMasterWarning, 1);
+    ASSERT_TRUE(FramesUntil([&] { return lanBoard->Level(13); }));
+    testing::internal::CaptureStderr();
+    lanBoard->Reset();
+    Frame();
+    EXPECT_FALSE(lanBoard->Level(13));
+    EXPECT_TRUE(FramesUntil([&] { return lanBoard->Level(13); }));
+    const std::string again = testing::internal::GetCapturedStderr();
+    EXPECT_THAT(again, HasSubstr("identified again (LAN 127.0.0.24)"));
+    EXPECT_THAT(again, HasSubstr("\nConfig sent: 61 bytes"));
+    EXPECT_EQ(shield().dhcp()->acks, 2);
+    // The identification went out in answer to a ping: of the datagrams that
+    // came in since the board last sent, output messages went unanswered.
+    const auto& recent = shield().bridge().recent();
+    auto at = std::find_if(recent.begin(), recent.end(),
+                           [](const std::string& d) { return d.rfind("out |A", 0) == 0; });
+    ASSERT_NE(at, recent.end());
+    std::vector<std::string> before;
+    while (at != recent.begin() && (at - 1)->rfind("in ", 0) == 0) before.push_back(*--at);
+    EXPECT_THAT(before, testing::Contains("in XX"));
+    EXPECT_THAT(before, testing::Contains(testing::StartsWith("in {")));
+}
+
+TEST_F(EmulatedBoardTest, ALanBoardAndAUsbBoardSideBySide) {
+    ASSERT_NO_FATAL_FAILURE(OpenLanBoard(2, "127.0.0.23", true));
+    ASSERT_NO_FATAL_FAILURE(OpenUsbBoard(3));
+    StartPlugin("*2\n[I]\nD22+ sim/lights/landing_lights_on\n[O]\n13L 0 " +
+                std::string(kMasterWarning) +
+                "\n*3\n[I]\nD23+ sim/lights/beacon_lights_on\n[O]\n12L 0 " + kMasterWarning + "\n");
+    simhost::SetValue(kMasterWarning, 1);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(FramesUntil([&] { return lanBoard->Level(13) && board->Level(12); }))
+        << testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStderr();
+    lanBoard->SetSwitch(22, true);
+    board->SetSwitch(23, true);
+    EXPECT_TRUE(FramesUntil([&] {
+        return simhost::Counts("sim/lights/landing_lights_on").once == 1 &&
+               simhost::Counts("sim/lights/beacon_lights_on").once == 1;
+    }));
 }

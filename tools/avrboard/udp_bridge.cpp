@@ -16,6 +16,7 @@ constexpr uint16_t kDhcpServerPort = 67, kDhcpClientPort = 68;
 // The chip takes no IP fragments: on Ethernet no UDP datagram longer than
 // this reaches it.
 constexpr std::size_t kLongestDatagram = 1472;
+constexpr std::size_t kRecentKept = 32, kRecentBytes = 8;
 
 sockaddr_in SocketAddress(const Address& address, uint16_t port) {
     sockaddr_in out{};
@@ -51,6 +52,14 @@ void UdpBridge::Close(uint8_t socket) {
     fds_[socket] = -1;
 }
 
+void UdpBridge::Remember(const char* direction, const uint8_t* data, std::size_t size) {
+    std::string text = direction;
+    for (std::size_t i = 0; i < size && i < kRecentBytes; ++i)
+        text += data[i] >= 0x20 && data[i] < 0x7F ? static_cast<char>(data[i]) : '.';
+    recent_.push_back(text);
+    if (recent_.size() > kRecentKept) recent_.pop_front();
+}
+
 void UdpBridge::SocketOpened(uint8_t socket, const Address& address, uint16_t port) {
     Close(socket);
     if (port == kDhcpServerPort || port == kDhcpClientPort || !IsBoardLoopbackAddress(address))
@@ -83,6 +92,7 @@ bool UdpBridge::Sent(uint8_t socket, const Datagram& datagram) {
         const ssize_t n = sendto(fds_[socket], datagram.data.data(), datagram.data.size(), 0,
                                  reinterpret_cast<const sockaddr*>(&to), sizeof to);
         if (n == static_cast<ssize_t>(datagram.data.size())) ++carriedOut_;
+        Remember("out ", datagram.data.data(), datagram.data.size());
         return true;
     }
     ++keptInside_;
@@ -108,6 +118,7 @@ void UdpBridge::Poll() {
             Address sender;
             std::memcpy(sender.data(), &from.sin_addr, 4);
             if (!IsLoopback(sender) || static_cast<std::size_t>(size) > kLongestDatagram) continue;
+            Remember("in ", buffer, static_cast<std::size_t>(size));
             if (chip_.ArriveAt(n, sender, ntohs(from.sin_port), buffer,
                                static_cast<std::size_t>(size)))
                 ++carriedIn_;

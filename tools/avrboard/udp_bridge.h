@@ -36,6 +36,10 @@ class UdpBridge : public ChipNetwork {
     void SocketClosed(uint8_t socket) override;
     bool Sent(uint8_t socket, const Datagram& datagram) override;
 
+    // The last datagrams carried, oldest first: "in " or "out " and the
+    // datagram's first bytes (control bytes shown as "."), so a test can see
+    // what a message answered.
+    const std::deque<std::string>& recent() const { return recent_; }
     std::size_t carriedOut() const { return carriedOut_; }
     std::size_t carriedIn() const { return carriedIn_; }
     // Datagrams the firmware sent that would have left loopback.
@@ -45,11 +49,13 @@ class UdpBridge : public ChipNetwork {
 
   private:
     void Close(uint8_t socket);
+    void Remember(const char* direction, const uint8_t* data, std::size_t size);
 
     W5500Model& chip_;
     int fds_[W5500Model::kSockets];
     std::unique_ptr<FakeDhcpServer> dhcp_;
     std::deque<std::vector<uint8_t>> dhcpReplies_;
+    std::deque<std::string> recent_;
     std::size_t carriedOut_ = 0, carriedIn_ = 0, keptInside_ = 0;
     std::string problem_;
 };
