@@ -83,7 +83,13 @@ class DatagramPort {
 // messages go back to where the plugin's last message came from (its
 // address and port). A datagram that is not one whole plugin message is
 // dropped and does not move the reply address; nothing goes out before the
-// first message has come.
+// first message has come. A turn of the loop (from one Receive() that finds
+// nothing to the next) sends at most kDatagramsPerTurn datagrams: each costs
+// the loop a few SPI frames to the network chip, and a chip that sends at
+// once would otherwise let a long queue of input events hold the loop (and
+// the inputs' sampling) for milliseconds.
+const uint8_t kDatagramsPerTurn = 2;
+
 class DatagramLink : public BoardLink {
   public:
     DatagramLink(DatagramPort& port, uint8_t tildeLength)
@@ -105,6 +111,7 @@ class DatagramLink : public BoardLink {
     uint8_t buffer_[kMaxPluginMessage];
     Endpoint peer_ = {};
     bool hasPeer_ = false;
+    uint8_t sendsLeft_ = kDatagramsPerTurn;
     uint16_t noise_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chip_on_host.h"
+#include "fake_board.h"
 #include "network_settings.h"
 
 using testing::ElementsAre;
@@ -207,6 +208,26 @@ TEST_F(PluginSocketTest, ASendWaitsUntilTheChipHasSentTheLastOne) {
     host.chip.HoldSends(false);
     EXPECT_TRUE(link.CanSend(3));
     EXPECT_EQ(host.network.sent.size(), 1u);
+}
+
+// A chip that sends at once must not let a queue of input events hold the
+// loop: each turn sends two datagrams at most.
+TEST_F(PluginSocketTest, ATurnOfTheLoopSendsTwoDatagramsAtMost) {
+    FakeHardware hardware;
+    kxfw::BoardCore core(2, hardware, link);
+    std::string upload(61, '\0');
+    upload[0] = '~';
+    upload[1 + 22] = 1;
+    upload[60] = 1;
+    Arrive(upload);
+    core.Poll();
+    for (int i = 0; i < 5; ++i) core.inputs().queue().Push(kxfw::InputEvent{'D', 22, '+', 0});
+    std::vector<std::size_t> sentAfterEachTurn;
+    for (int turn = 0; turn < 3; ++turn) {
+        core.Poll();
+        sentAfterEachTurn.push_back(host.network.sent.size());
+    }
+    EXPECT_THAT(sentAfterEachTurn, ElementsAre(3u, 5u, 6u));  // "~a" went first
 }
 
 TEST(firmwareNet, NoChipKeepsTheBoardOnUsb) {

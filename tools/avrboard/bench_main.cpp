@@ -7,7 +7,9 @@
 //   a switch change to the last byte of its message on the wire;
 //   an output message's last byte to its pins (an LED, 8 digits on a MAX7219);
 //   a burst of switch changes faster than the line carries them: all of
-//   them arrive, in order.
+//   them arrive, in order;
+// then the same for a LAN board (bench_lan.h), and what the network costs
+// a pass of the loop.
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_lan.h"
 #include "emulated_board.h"
 #include "test_dir.h"
 
@@ -92,6 +95,16 @@ bool Configure(EmulatedBoard& board, PluginEnd& plugin) {
     plugin.Write(std::string("N\x01\x04", 3));
     plugin.Write(std::string("S\x06\x25\x90\x01\x28\x00\x10", 8));
     return RunUntil(board, plugin, "~w", &seen);
+}
+
+// The same board configured as the LAN bench's board, idle: what a pass
+// costs without the network.
+double IdlePassWithLanPins(EmulatedBoard& board, PluginEnd& plugin) {
+    for (const std::string& message : avrboard::LanBenchConfiguration()) plugin.Write(message);
+    std::string seen;
+    if (!RunUntil(board, plugin, "~w", &seen)) return 0;
+    board.RunFor(0.5);
+    return avrboard::CyclesPerPass(board, 0.2);
 }
 
 void LoopRate(EmulatedBoard& board, PluginEnd& plugin) {
@@ -220,5 +233,5 @@ int main(int argc, char** argv) {
     OutputLatency(*board, plugin, display);
     Burst(*board, plugin);
     std::printf("stack: at most %u bytes used\n", board->stackPeak());
-    return 0;
+    return avrboard::RunLanBench(argv[1], IdlePassWithLanPins(*board, plugin)) ? 0 : 1;
 }
