@@ -130,10 +130,11 @@ TEST(firmwareNet, UnusableFixedSettingsFallBackToDhcp) {
 class PluginSocketTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        std::vector<uint8_t> eeprom =
+            Bytes({'F', 192, 168, 1, 30, 255, 255, 255, 0, 0, 0, 0, 0, 0x13, 0xD8});
+        eeprom.resize(kxnet::kSettingsSize, 0xFF);
         kxnet::NetworkSettings settings;
-        ASSERT_TRUE(kxnet::ParseNetworkSettings(
-            Bytes({'F', 192, 168, 1, 30, 255, 255, 255, 0, 0, 0, 0, 0, 0x13, 0xD8}).data(), 2,
-            &settings));
+        ASSERT_TRUE(kxnet::ParseNetworkSettings(eeprom.data(), 2, &settings));
         ASSERT_TRUE(host.board.Start(settings, 2, 0));
         host.Run(10);
     }
