@@ -126,7 +126,9 @@ void DhcpClient::ScheduleRepeat() {
     if (state_ == DhcpState::Selecting || state_ == DhcpState::Requesting) {
         wait = kLongestBackoff;
         if (attempts_ <= 4) wait = static_cast<uint32_t>(2) << attempts_;
-        wait = wait - 1 + ((xid_ >> attempts_) % 3);
+        // Four bits of the transaction per repeat, eight repeats round.
+        const uint8_t shift = static_cast<uint8_t>((attempts_ & 7) * 4);
+        wait = wait - 1 + ((xid_ >> shift) % 3);
     }
     nextSend_ = seconds_ + wait;
 }

@@ -69,10 +69,10 @@ struct ChipOnHost {
     uint32_t nowMs = 0;
 
     ChipOnHost() { chip.SetNetwork(&network); }
-    // The loop for this long, a pass every 5 ms; the server's replies
+    // The loop for this long, a pass every passMs; the server's replies
     // arrive one pass after the request.
-    void Run(uint32_t ms) {
-        for (uint32_t end = nowMs + ms; nowMs < end; nowMs += 5) {
+    void Run(uint32_t ms, uint32_t passMs = 5) {
+        for (uint32_t end = nowMs + ms; nowMs < end; nowMs += passMs) {
             for (auto& reply : network.replies) {
                 const avrboard::Address server = network.server->offer().server;
                 chip.ArriveOnPort(68, server, 67, reply.data(), reply.size());

@@ -40,9 +40,9 @@ class DhcpTest : public ::testing::Test {
         return times;
     }
     // Runs second by second, noting when each transaction came.
-    void RunSeconds(int seconds) {
+    void RunSeconds(int seconds, uint32_t passMs = 5) {
         for (int s = 0; s < seconds * 10; ++s) {
-            host.Run(100);
+            host.Run(100, passMs);
             while (when.size() < server->transactions.size()) when.push_back(host.nowMs / 1000.0);
         }
     }
@@ -83,6 +83,18 @@ TEST_F(DhcpTest, UnansweredRequestsAreSentAgainAfterFourThenEightSeconds) {
     EXPECT_NEAR(discovers[1] - discovers[0], 4, 1.05);
     EXPECT_NEAR(discovers[2] - discovers[1], 8, 1.05);
     EXPECT_EQ(host.SourceAddress(), "192.168.1.77");
+}
+
+// Without a server the board goes on asking, once a minute or so, for as
+// long as it runs.
+TEST_F(DhcpTest, WithoutAServerTheBoardAsksAboutOnceAMinute) {
+    server->ignore = 1000000;
+    Start();
+    RunSeconds(45 * 60, 50);
+    const std::vector<double> discovers = Times("DISCOVER");
+    ASSERT_GE(discovers.size(), 40u);
+    for (std::size_t i = 5; i < discovers.size(); ++i)
+        EXPECT_NEAR(discovers[i] - discovers[i - 1], 64, 1.15) << i;
 }
 
 TEST_F(DhcpTest, TheLeaseIsRenewedAtHalfItsTimeFromTheAddressItHolds) {

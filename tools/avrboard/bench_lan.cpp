@@ -16,14 +16,19 @@ constexpr double kMs = kClockHz / 1000.0;
 const Address kPlugin{127, 0, 0, 1};
 constexpr uint16_t kPort = 5080;
 
-// The largest board the shield leaves: every pin from 2 to 53 but 4, 10 and
-// 50 to 53, and all 16 analog channels.
-std::string Upload() {
+}  // namespace
+
+// Every pin from 2 to 53 and all 16 analog channels; on the LAN every pin
+// but the shield's (4, 10, 50 to 53), the display's select on 11 instead of 4.
+std::string BenchUpload(bool lan) {
     std::string table(60, '\0');
-    auto set = [&](int pin, int code) { table[pin] = static_cast<char>(code); };
+    auto set = [&](int pin, int code) {
+        const bool shields = pin == 4 || pin == 10 || pin >= 50;
+        if (!lan || !shields) table[pin] = static_cast<char>(code);
+    };
     for (int pin : {2, 6, 9}) set(pin, 12);            // servos
-    for (int pin : {3, 5, 7}) set(pin, 8);             // PWM
-    for (int pin : {11, 12, 13}) set(pin, 7);          // LEDs, display 11
+    for (int pin : {3, 5, 7, 10}) set(pin, 8);         // PWM
+    for (int pin : {4, 11, 12, 13}) set(pin, 7);       // LEDs, the display's select
     for (int pin = 14; pin <= 29; ++pin) set(pin, 1);  // 16 switches
     for (int pin : {30, 32, 34}) set(pin, 2);          // encoders on 30 to 35
     set(36, 11), set(37, 10), set(8, 10);              // steppers, direction
@@ -31,9 +36,12 @@ std::string Upload() {
     set(40, 9);                                        // 28BYJ-48 on 40 to 43
     set(44, 7);                                        // LED port on 44 to 46
     for (int pin = 47; pin <= 49; ++pin) set(pin, 5);  // matrix rows
+    for (int pin = 50; pin <= 53; ++pin) set(pin, 6);  // matrix columns
     table[59] = 1;
     return "~" + table;
 }
+
+namespace {
 
 // What the chip sends, with the cycle it was sent at.
 class Capture : public ChipNetwork {
@@ -152,7 +160,7 @@ void Burst(LanBench& bench) {
 std::vector<std::string> LanBenchConfiguration() {
     std::string analog = "A";
     for (int c = 0; c < 16; ++c) analog += std::string("\x65\x00\x64", 3);
-    return {Upload(), analog, std::string("N\x01\x0b", 3),
+    return {BenchUpload(true), analog, std::string("N\x01\x0b", 3),
             std::string("S\x06\x25\x90\x01\x28\x00\x10", 8)};
 }
 

@@ -11,6 +11,9 @@ namespace avrboard {
 
 class EmulatedBoard;
 
+// The configuration upload of the largest board, on USB or on the LAN.
+std::string BenchUpload(bool lan);
+
 // The plugin's messages that configure the largest board the shield leaves:
 // the upload and the analog, 7-segment and stepper settings.
 std::vector<std::string> LanBenchConfiguration();

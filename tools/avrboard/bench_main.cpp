@@ -30,24 +30,6 @@ namespace {
 
 constexpr double kMs = avrboard::kClockHz / 1000.0;
 
-std::string Upload() {
-    std::string table(60, '\0');
-    auto set = [&](int pin, int code) { table[pin] = static_cast<char>(code); };
-    for (int pin : {2, 6, 9}) set(pin, 12);            // servos
-    for (int pin : {3, 5, 7, 10}) set(pin, 8);         // PWM
-    for (int pin : {4, 11, 12, 13}) set(pin, 7);       // LEDs, display 4
-    for (int pin = 14; pin <= 29; ++pin) set(pin, 1);  // 16 switches
-    for (int pin : {30, 32, 34}) set(pin, 2);          // encoders on 30 to 35
-    set(36, 11), set(37, 10), set(8, 10);              // steppers, direction
-    set(38, 13);                                       // 7-segment DIN (39 CLK)
-    set(40, 9);                                        // 28BYJ-48 on 40 to 43
-    set(44, 7);                                        // LED port on 44 to 46
-    for (int pin = 47; pin <= 49; ++pin) set(pin, 5);  // matrix rows
-    for (int pin = 50; pin <= 53; ++pin) set(pin, 6);  // matrix columns
-    table[59] = 1;
-    return "~" + table;
-}
-
 class PluginEnd {
   public:
     explicit PluginEnd(const std::string& path) {
@@ -88,7 +70,7 @@ bool Configure(EmulatedBoard& board, PluginEnd& plugin) {
     std::string seen;
     plugin.Write("XP");
     if (!RunUntil(board, plugin, "|A", &seen)) return false;
-    plugin.Write(Upload());
+    plugin.Write(avrboard::BenchUpload(false));
     std::string analog = "A";
     for (int c = 0; c < 16; ++c) analog += std::string("\x65\x00\x64", 3);
     plugin.Write(analog);
