@@ -107,8 +107,7 @@ TEST(firmwareRoad, EachKindOfBoardTakesOnlyItsOwnConfiguration) {
     struct Row {
         bool selfConfiguring;
         std::vector<RoadEvent> events;
-        std::string
-            requests;  // the requests asked, in order; "!" a refused message, "i" identified
+        std::string requests;  // the requests asked, in order; "!" a refused message, "i" identified
         bool running;
     } rows[] = {
         {false,
