@@ -136,3 +136,21 @@ TEST_F(EmulatedBoardTest, ALanBoardAndAUsbBoardSideBySide) {
                simhost::Counts("sim/lights/beacon_lights_on").once == 1;
     }));
 }
+
+// The EEPROM says LAN, but no chip answers: the board gives the shield's
+// pins back and is a USB board.
+TEST_F(EmulatedBoardTest, ALanBoardWithoutAShieldStaysOnUsb) {
+    avrboard::ShieldOptions shield;
+    shield.address = "127.0.0.25";
+    shield.chipAnswers = false;
+    std::string error;
+    board = avrboard::EmulatedBoard::Open(
+        {KESTRIX_FIRMWARE_ELF, folder.deviceDir(), "ttyACM0", 2, shield}, &error);
+    ASSERT_TRUE(board) << error;
+    StartPlugin("*2\n[O]\n13L 0 " + std::string(kMasterWarning) + "\n");
+    simhost::SetValue(kMasterWarning, 1);
+    EXPECT_TRUE(FramesUntil([&] { return board->Level(13); }));
+    EXPECT_THAT(
+        board->uartText(),
+        HasSubstr("Kestrix board 2: no W5500 Ethernet shield answers, the board stays on USB"));
+}

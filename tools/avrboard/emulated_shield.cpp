@@ -109,9 +109,10 @@ void EmulatedShield::SpiWrite(uint8_t mosi) {
     static const uint8_t kDivider[4] = {4, 16, 64, 128};
     unsigned cyclesPerBit = kDivider[data[kSpcr] & 3];
     if (data[kSpsr] & kSpi2x) cyclesPerBit /= 2;
-    // With SCK or MOSI not an output the chip sees no clock or no data, and
-    // MISO reads as its pull-up.
-    const bool wired = (data[kDdrb] & (kSck | kMosi)) == (kSck | kMosi);
+    // With SCK or MOSI not an output the chip sees no clock or no data (and
+    // a chip that does not answer sees nothing), and MISO reads as its
+    // pull-up.
+    const bool wired = (data[kDdrb] & (kSck | kMosi)) == (kSck | kMosi) && options_.chipAnswers;
     received_ = wired ? chip_.Transfer(mosi) : 0xFF;
     avr_cycle_timer_register(avr_, 8 * cyclesPerBit, OnByteDone, this);
 }

@@ -25,6 +25,7 @@ struct ShieldOptions {
     bool dhcp = true;
     uint16_t port = 5080;  // the plugin's port, as kestrix-flash.sh writes it
     uint32_t leaseSeconds = 3600;
+    bool chipAnswers = true;  // false: a shield that does not answer (MISO reads high)
 };
 
 class EmulatedShield {
