@@ -8,7 +8,7 @@
 # the script ends with status 1.
 #   BUILD_DIR     build directory (default: build-fuzz)
 #   FUZZ_SECONDS  seconds per target (default: 60)
-#   FUZZ_TARGETS  targets to run (default: "inbound data_cfg config_ini board")
+#   FUZZ_TARGETS  targets to run (default: "inbound data_cfg config_ini board lan")
 #   FUZZ_WORK     work directory for the corpora, logs and findings (default:
 #                 a new temporary directory, removed when nothing was found)
 # Further arguments go to every fuzzer, for example -max_len=65536 or -jobs=2.
@@ -20,7 +20,7 @@ fi
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"inbound data_cfg config_ini board"}
+targets=${FUZZ_TARGETS:-"inbound data_cfg config_ini board lan"}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DKESTRIX_FUZZ=ON -DKESTRIX_BUILD_TESTS=OFF \

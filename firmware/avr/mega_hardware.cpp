@@ -55,6 +55,7 @@ void MegaHardware::ConfigurePins(const uint8_t* pinTable, uint8_t* levels) {
     ServosClear();
     // Every pin without a role is left floating, whatever it was before.
     for (uint8_t pin = kFirstFreePin; pin < kxfw::kPinCount; ++pin) {
+        if (Reserved(pin)) continue;
         pinMode(pin, INPUT);
         const uint8_t port = digitalPinToPort(pin);
         in_[pin] = portInputRegister(port);
@@ -69,7 +70,7 @@ void MegaHardware::ConfigurePins(const uint8_t* pinTable, uint8_t* levels) {
     row_ = 0;
     delayMicroseconds(20);  // the pull-ups settle before the first reading
     for (uint8_t pin = kFirstFreePin; pin < kxfw::kPinCount; ++pin) {
-        if (Level(pin))
+        if (!Reserved(pin) && Level(pin))
             levels[pin >> 3] = static_cast<uint8_t>(levels[pin >> 3] | (1 << (pin & 7)));
     }
 }
@@ -107,8 +108,17 @@ void MegaHardware::ShowDigits(uint8_t pin, const uint8_t* segments, uint8_t coun
     DisplayShow(pin, segments, count);
 }
 
+// The port's clock and latch follow its data pin: none of them may be the
+// shield's.
 void MegaHardware::SetLedPort(uint8_t pin, const uint8_t* bytes, uint8_t count) {
+    for (uint8_t k = 0; k < 3; ++k) {
+        if (Reserved(static_cast<uint8_t>(pin + k))) return;
+    }
     LedPortShow(pin, bytes, count);
+}
+
+void MegaHardware::ReservePins(const uint8_t* pinSet) {
+    for (uint8_t i = 0; i < kxfw::kPinSetBytes; ++i) reserved_[i] = pinSet[i];
 }
 
 void MegaHardware::ScanInputs(kxfw::InputEngine& inputs, uint8_t nowMs) {

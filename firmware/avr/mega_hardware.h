@@ -1,11 +1,13 @@
 // The Arduino Mega 2560's pins doing what the pin table says: the hardware
 // half of the board, behind the protocol core's BoardHardware. Pins 0 and 1
-// carry the USB line (UART0) and are never touched.
+// carry the USB line (UART0) and are never touched, nor are the pins an
+// Ethernet shield takes on a LAN board (ReservePins).
 #pragma once
 
 #include <stdint.h>
 
 #include "board_core.h"
+#include "pin_modes.h"
 
 namespace kxavr {
 
@@ -25,13 +27,17 @@ class MegaHardware : public kxfw::BoardHardware {
     // one analog conversion (started here, read on a later pass, never
     // waited for).
     void ScanInputs(kxfw::InputEngine& inputs, uint8_t nowMs);
+    void ReservePins(const uint8_t* pinSet);
 
   private:
     bool Level(uint8_t pin) const { return (*in_[pin] & mask_[pin]) != 0; }
     void ScanMatrixRow(kxfw::InputEngine& inputs, uint8_t nowMs);
     void ScanAnalog(kxfw::InputEngine& inputs);
 
+    bool Reserved(uint8_t pin) const { return kxfw::InPinSet(reserved_, pin); }
+
     uint8_t pinTable_[kxfw::kPinTableSize] = {};
+    uint8_t reserved_[kxfw::kPinSetBytes] = {};
     volatile uint8_t* in_[kxfw::kPinCount] = {};
     uint8_t mask_[kxfw::kPinCount] = {};
     uint8_t switches_[kxfw::kPinCount] = {};  // pins read as switches, in order

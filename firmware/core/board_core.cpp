@@ -83,10 +83,14 @@ RoadEvent RoadEventFor(PluginMessageKind kind) {
     }
 }
 
+void BoardCore::ReservePins(const uint8_t* pinSet) {
+    memcpy(reserved_, pinSet, sizeof reserved_);
+}
+
 void BoardCore::Poll() {
     const uint8_t* message = nullptr;
     uint16_t length = 0;
-    while (link_.Receive(&message, &length)) HandleMessage(message, length);
+    while (link_->Receive(&message, &length)) HandleMessage(message, length);
     SendAnswers();
     inputs_.ContinueReport();
     SendEvents();
@@ -102,6 +106,7 @@ void BoardCore::HandleMessage(const uint8_t* bytes, uint16_t length) {
     const RoadAnswer answer = road_.Take(RoadEventFor(kind), indexByte);
     if (answer.configured) {
         memcpy(pinTable_, bytes + 1, kPinTableSize);
+        ClearReservedRoles(pinTable_, reserved_);
         uint8_t levels[(kPinCount + 7) / 8] = {};
         hardware_.ConfigurePins(pinTable_, levels);
         inputs_.Configure(pinTable_, levels);
@@ -199,14 +204,14 @@ void BoardCore::ApplyRecord(const OutputRecord& record) {
 void BoardCore::SendAnswers() {
     if (identify_) {
         const BoardMessage id = NumberedIdentification(kLibraryVersion, number_);
-        if (!link_.CanSend(id.length)) return;
-        link_.Send(id.bytes, id.length);
+        if (!link_->CanSend(id.length)) return;
+        link_->Send(id.bytes, id.length);
         identify_ = false;
     }
     if (request_ != 0) {
         const BoardMessage request = ControlRequest(request_);
-        if (!link_.CanSend(request.length)) return;
-        link_.Send(request.bytes, request.length);
+        if (!link_->CanSend(request.length)) return;
+        link_->Send(request.bytes, request.length);
         request_ = 0;
     }
 }
@@ -234,9 +239,9 @@ void BoardCore::SendEvents() {
         } else {
             ValueEvent(index, key, event.value, &message);
         }
-        if (!link_.CanSend(message.length)) return;
-        if (Sendable(message.bytes, message.length, link_.serial())) {
-            link_.Send(message.bytes, message.length);
+        if (!link_->CanSend(message.length)) return;
+        if (Sendable(message.bytes, message.length, link_->serial())) {
+            link_->Send(message.bytes, message.length);
         }
         if (steps > 0 && event.value > steps) {
             event.value = static_cast<uint16_t>(event.value - steps);  // the rest next message

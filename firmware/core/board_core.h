@@ -12,6 +12,7 @@
 #include "board_road.h"
 #include "input_engine.h"
 #include "output_records.h"
+#include "pin_modes.h"
 #include "wire_format.h"
 
 namespace kxfw {
@@ -66,7 +67,13 @@ RoadEvent RoadEventFor(PluginMessageKind kind);
 class BoardCore {
   public:
     BoardCore(uint8_t boardNumber, BoardHardware& hardware, BoardLink& link)
-        : number_(boardNumber), hardware_(hardware), link_(link), road_(false) {}
+        : number_(boardNumber), hardware_(hardware), link_(&link), road_(false) {}
+
+    // The line the board talks on, chosen at power-up (USB or the LAN).
+    void UseLink(BoardLink& link) { link_ = &link; }
+    // Pins the board keeps for itself (an Ethernet shield's): every
+    // configuration has the roles that would touch them taken away.
+    void ReservePins(const uint8_t* pinSet);
 
     // At power-up: the board announces itself, so a plugin that has the port
     // open already configures it again after a restart.
@@ -95,7 +102,8 @@ class BoardCore {
 
     uint8_t number_;
     BoardHardware& hardware_;
-    BoardLink& link_;
+    BoardLink* link_;
+    uint8_t reserved_[kPinSetBytes] = {};
     BoardRoad road_;
     InputEngine inputs_;
     uint8_t pinTable_[kPinTableSize] = {};

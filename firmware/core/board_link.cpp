@@ -34,4 +34,35 @@ void SerialLink::Send(const uint8_t* bytes, uint8_t length) {
     stream_.WriteByte('}');
 }
 
+bool DatagramLink::Receive(const uint8_t** message, uint16_t* length) {
+    for (;;) {
+        Endpoint from;
+        const int16_t received = port_.Receive(buffer_, sizeof buffer_, &from);
+        if (received < 0) {
+            sendsLeft_ = kDatagramsPerTurn;  // a new turn of the loop
+            return false;
+        }
+        const uint16_t size = static_cast<uint16_t>(received);
+        const FramingResult framing = FramePluginMessage(buffer_, size, tildeLength_);
+        if (framing.framing != Framing::Complete || framing.length != size) {
+            ++noise_;
+            continue;
+        }
+        peer_ = from;
+        hasPeer_ = true;
+        *message = buffer_;
+        *length = size;
+        return true;
+    }
+}
+
+bool DatagramLink::CanSend(uint8_t length) {
+    return hasPeer_ && sendsLeft_ > 0 && port_.CanSend(length);
+}
+
+void DatagramLink::Send(const uint8_t* bytes, uint8_t length) {
+    if (sendsLeft_ > 0) --sendsLeft_;
+    port_.Send(bytes, length, peer_);
+}
+
 }  // namespace kxfw

@@ -38,4 +38,31 @@ PinRole DecodePinMode(uint8_t code) {
     return role;
 }
 
+uint8_t PinSpan(uint8_t code) {
+    switch (DecodePinMode(code).family) {
+        case PinFamily::Encoder:
+        case PinFamily::SevenSegmentCommon:
+            return 2;
+        case PinFamily::StepperSecondKind:
+            return 4;
+        default:
+            return 1;
+    }
+}
+
+uint8_t ClearReservedRoles(uint8_t* pinTable, const uint8_t* reserved) {
+    uint8_t cleared = 0;
+    for (uint8_t pin = 0; pin < kPinCount; ++pin) {
+        if (pinTable[pin] == 0) continue;
+        const uint8_t span = PinSpan(pinTable[pin]);
+        for (uint8_t k = 0; k < span; ++k) {
+            if (!InPinSet(reserved, static_cast<uint8_t>(pin + k))) continue;
+            pinTable[pin] = 0;
+            ++cleared;
+            break;
+        }
+    }
+    return cleared;
+}
+
 }  // namespace kxfw

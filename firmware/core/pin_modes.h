@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "wire_format.h"
+
 namespace kxfw {
 
 enum class PinFamily : uint8_t {
@@ -36,5 +38,20 @@ struct PinRole {
 };
 
 PinRole DecodePinMode(uint8_t code);
+
+// The pins a role works from its own pin on: an encoder's second phase (or
+// its down button), the 7-segment line's clock, a 28BYJ-48's four coils.
+uint8_t PinSpan(uint8_t code);
+
+// A set of pins, one bit each (bit p % 8 of byte p / 8).
+const uint8_t kPinSetBytes = (kPinCount + 7) / 8;
+inline bool InPinSet(const uint8_t* set, uint8_t pin) {
+    return pin < kPinCount && (set[pin >> 3] & (1 << (pin & 7))) != 0;
+}
+
+// Takes every role away that would drive or read a pin of the set (the pins
+// an Ethernet shield takes): a wrong data.cfg line must not disturb them.
+// Returns how many roles were taken away.
+uint8_t ClearReservedRoles(uint8_t* pinTable, const uint8_t* reserved);
 
 }  // namespace kxfw

@@ -213,7 +213,7 @@ int main(int argc, char** argv) {
     std::string error;
     auto board = avrboard::EmulatedBoard::Open(
         {options.Get("--firmware"), options.Get("--serial"), options.Get("--name"),
-         std::atoi(options.Get("--number", "0").c_str())},
+         std::atoi(options.Get("--number", "0").c_str()), {}},
         &error);
     if (!board) {
         std::fprintf(stderr, "kestrix-avr-board: %s\n", error.c_str());

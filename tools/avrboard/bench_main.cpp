@@ -7,7 +7,9 @@
 //   a switch change to the last byte of its message on the wire;
 //   an output message's last byte to its pins (an LED, 8 digits on a MAX7219);
 //   a burst of switch changes faster than the line carries them: all of
-//   them arrive, in order.
+//   them arrive, in order;
+// then the same for a LAN board (bench_lan.h), and what the network costs
+// a pass of the loop.
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_lan.h"
 #include "emulated_board.h"
 #include "test_dir.h"
 
@@ -26,24 +29,6 @@ using avrboard::EmulatedBoard;
 namespace {
 
 constexpr double kMs = avrboard::kClockHz / 1000.0;
-
-std::string Upload() {
-    std::string table(60, '\0');
-    auto set = [&](int pin, int code) { table[pin] = static_cast<char>(code); };
-    for (int pin : {2, 6, 9}) set(pin, 12);            // servos
-    for (int pin : {3, 5, 7, 10}) set(pin, 8);         // PWM
-    for (int pin : {4, 11, 12, 13}) set(pin, 7);       // LEDs, display 4
-    for (int pin = 14; pin <= 29; ++pin) set(pin, 1);  // 16 switches
-    for (int pin : {30, 32, 34}) set(pin, 2);          // encoders on 30 to 35
-    set(36, 11), set(37, 10), set(8, 10);              // steppers, direction
-    set(38, 13);                                       // 7-segment DIN (39 CLK)
-    set(40, 9);                                        // 28BYJ-48 on 40 to 43
-    set(44, 7);                                        // LED port on 44 to 46
-    for (int pin = 47; pin <= 49; ++pin) set(pin, 5);  // matrix rows
-    for (int pin = 50; pin <= 53; ++pin) set(pin, 6);  // matrix columns
-    table[59] = 1;
-    return "~" + table;
-}
 
 class PluginEnd {
   public:
@@ -85,13 +70,23 @@ bool Configure(EmulatedBoard& board, PluginEnd& plugin) {
     std::string seen;
     plugin.Write("XP");
     if (!RunUntil(board, plugin, "|A", &seen)) return false;
-    plugin.Write(Upload());
+    plugin.Write(avrboard::BenchUpload(false));
     std::string analog = "A";
     for (int c = 0; c < 16; ++c) analog += std::string("\x65\x00\x64", 3);
     plugin.Write(analog);
     plugin.Write(std::string("N\x01\x04", 3));
     plugin.Write(std::string("S\x06\x25\x90\x01\x28\x00\x10", 8));
     return RunUntil(board, plugin, "~w", &seen);
+}
+
+// The same board configured as the LAN bench's board, idle: what a pass
+// costs without the network.
+double IdlePassWithLanPins(EmulatedBoard& board, PluginEnd& plugin) {
+    for (const std::string& message : avrboard::LanBenchConfiguration()) plugin.Write(message);
+    std::string seen;
+    if (!RunUntil(board, plugin, "~w", &seen)) return 0;
+    board.RunFor(0.5);
+    return avrboard::CyclesPerPass(board, 0.2);
 }
 
 void LoopRate(EmulatedBoard& board, PluginEnd& plugin) {
@@ -204,7 +199,7 @@ int main(int argc, char** argv) {
     }
     avrboard::TestDir dir;
     std::string error;
-    auto board = EmulatedBoard::Open({argv[1], dir.path(), "ttyACM0", 1}, &error);
+    auto board = EmulatedBoard::Open({argv[1], dir.path(), "ttyACM0", 1, {}}, &error);
     if (!board) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
@@ -220,5 +215,5 @@ int main(int argc, char** argv) {
     OutputLatency(*board, plugin, display);
     Burst(*board, plugin);
     std::printf("stack: at most %u bytes used\n", board->stackPeak());
-    return 0;
+    return avrboard::RunLanBench(argv[1], IdlePassWithLanPins(*board, plugin)) ? 0 : 1;
 }

@@ -27,14 +27,12 @@ constexpr uint16_t kLoopCounter = 0x3E;
 constexpr uint64_t kLineServiceCycles = kClockHz / 20000;
 constexpr uint64_t kCyclesPerPhaseChange = kClockHz / 1000;
 
-struct PinIrq {
-    EmulatedBoard* board;
-    uint8_t pin;
-};
-PinIrq pinIrqs[kMegaPins];
+// The shield's bridge is polled every fifth service (250 microseconds).
+constexpr uint64_t kServicesPerBridgePoll = 5;
+constexpr std::size_t kUartTextKept = 8192;
 
 void OnPinIrq(avr_irq_t*, uint32_t value, void* param) {
-    const PinIrq* irq = static_cast<const PinIrq*>(param);
+    const auto* irq = static_cast<const EmulatedBoard::PinIrq*>(param);
     irq->board->PinChanged(irq->pin, value != 0);
 }
 
@@ -114,29 +112,44 @@ bool EmulatedBoard::Load(const BoardOptions& options, std::string* error) {
     avr_->vcc = avr_->avcc = avr_->aref = 5000;
     avr_->sleep = NoSleep;
     avr_->log = 0;
-    if (options.boardNumber > 0) {
-        uint8_t number[3] = {'K', 'X', static_cast<uint8_t>(options.boardNumber)};
-        avr_eeprom_desc_t eeprom = {number, 0, sizeof number};
-        avr_ioctl(avr_, AVR_IOCTL_EEPROM_SET, &eeprom);
+    if (options.shield) {
+        shield_ = EmulatedShield::Attach(avr_, *options.shield, error);
+        if (!shield_) return false;
     }
-    line_ = vboard::PtyDevice::Open(options.serialDir, options.serialName, error);
-    if (!line_) return false;
+    WriteEeprom(options);
+    if (!options.serialName.empty()) {
+        line_ = vboard::PtyDevice::Open(options.serialDir, options.serialName, error);
+        if (!line_) return false;
+    }
     WireUp();
     ModelPullUps();
     return true;
 }
 
+// "KX", the number, and a LAN board's network settings after it.
+void EmulatedBoard::WriteEeprom(const BoardOptions& options) {
+    if (options.boardNumber <= 0 && !shield_) return;
+    std::vector<uint8_t> bytes{'K', 'X', static_cast<uint8_t>(options.boardNumber)};
+    if (shield_) {
+        const std::vector<uint8_t> settings = shield_->EepromSettings();
+        bytes.insert(bytes.end(), settings.begin(), settings.end());
+    }
+    avr_eeprom_desc_t eeprom = {bytes.data(), 0, static_cast<uint32_t>(bytes.size())};
+    avr_ioctl(avr_, AVR_IOCTL_EEPROM_SET, &eeprom);
+}
+
 // avr_terminate frees what the MCU allocated, not the MCU itself.
 EmulatedBoard::~EmulatedBoard() {
     if (avr_ == nullptr) return;
+    shield_.reset();
     avr_terminate(avr_);
     free(avr_);
 }
 
 void EmulatedBoard::WireUp() {
     for (uint8_t pin = 0; pin < kMegaPins; ++pin) {
-        pinIrqs[pin] = {this, pin};
-        avr_irq_register_notify(PinIrqOf(avr_, pin), OnPinIrq, &pinIrqs[pin]);
+        pinIrqs_[pin] = {this, pin};
+        avr_irq_register_notify(PinIrqOf(avr_, pin), OnPinIrq, &pinIrqs_[pin]);
     }
     uint32_t flags = 0;  // no polling sleeps, no copy of the output on the console
     avr_ioctl(avr_, AVR_IOCTL_UART_SET_FLAGS('0'), &flags);
@@ -251,12 +264,15 @@ void EmulatedBoard::PinChanged(uint8_t pin, bool level) {
             break;
         }
     }
+    if (shield_) shield_->PinChanged(pin, level);
     for (const auto& part : parts_) part->OnPin(pin, level, now);
     if (onPin) onPin(pin, level, now);
 }
 
 void EmulatedBoard::UartSent(uint8_t byte) {
-    toLine_ += static_cast<char>(byte);
+    if (line_) toLine_ += static_cast<char>(byte);
+    if (uartText_.size() >= kUartTextKept) uartText_.erase(0, kUartTextKept / 2);
+    uartText_ += static_cast<char>(byte);
     ++sentCount_;
     if (onSent) onSent(byte, Cycles());
 }
@@ -264,6 +280,8 @@ void EmulatedBoard::UartSent(uint8_t byte) {
 // The plugin's end of the line: what the MCU sent goes out, what the plugin
 // wrote goes into the UART as fast as its receive buffer takes it.
 void EmulatedBoard::ServiceLine() {
+    if (shield_ && ++services_ % kServicesPerBridgePoll == 0) shield_->Service();
+    if (!line_) return;
     while (!toLine_.empty()) {
         const ssize_t n = write(line_->controller(), toLine_.data(), toLine_.size());
         if (n <= 0) break;  // the terminal's buffer is full: later
@@ -325,6 +343,7 @@ uint64_t EmulatedBoard::Cycles() const {
 // firmware drove and the host does not hold falls dark.
 void EmulatedBoard::Reset() {
     avr_reset(avr_);
+    if (shield_) shield_->Reset();
     avr_->sleep = NoSleep;
     uartReady_ = true;
     ModelPullUps();
@@ -332,11 +351,12 @@ void EmulatedBoard::Reset() {
 }
 
 const std::string& EmulatedBoard::linkPath() const {
-    return line_->linkPath();
+    static const std::string none;
+    return line_ ? line_->linkPath() : none;
 }
 
 int EmulatedBoard::descriptor() const {
-    return line_->controller();
+    return line_ ? line_->controller() : -1;
 }
 
 }  // namespace avrboard

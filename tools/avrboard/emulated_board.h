@@ -1,7 +1,9 @@
 // The real firmware (kestrix-mega2560.elf) in simavr's ATmega2560 at 16 MHz,
 // wired as a builder wires a board: UART0 bridged to a pseudo-terminal that
-// the plugin finds as a USB board, inputs driven as switches, encoders and
-// potentiometers would drive them, outputs watched by parts (parts.h).
+// the plugin finds as a USB board, or an Ethernet shield on the SPI port
+// bridged to a UDP socket on the board's own loopback address (a LAN
+// board), inputs driven as switches, encoders and potentiometers would
+// drive them, outputs watched by parts (parts.h).
 // Nothing runs by itself: RunFor() advances emulated time, so a test or the
 // demo interleaves the board with the simulator stand-in frame by frame.
 #pragma once
@@ -10,9 +12,12 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "emulated_shield.h"
+#include "mega_pins.h"
 #include "parts.h"
 
 namespace vboard {
@@ -28,8 +33,10 @@ constexpr uint32_t kClockHz = 16000000;
 struct BoardOptions {
     std::string firmware;  // the ELF
     std::string serialDir;
-    std::string serialName;  // "ttyACM0", "tty.usbmodem1101", ...
+    std::string serialName;  // "ttyACM0", "tty.usbmodem1101", ...; empty: no line
     int boardNumber = 0;     // 1..9 as the flash tool writes it; 0 leaves the EEPROM erased
+    // A LAN board: the shield, and its settings in EEPROM after the number.
+    std::optional<ShieldOptions> shield;
 };
 
 class EmulatedBoard {
@@ -88,8 +95,11 @@ class EmulatedBoard {
     std::function<void(uint8_t byte, uint64_t cycle)> onReceived;
 
     const std::string& linkPath() const;
-    int descriptor() const;  // the line's end on this side, for poll()
+    int descriptor() const;  // the line's end on this side, for poll(); -1 without
     std::size_t bytesSent() const { return sentCount_; }
+    // What the firmware wrote on its UART (the last 8 KB).
+    const std::string& uartText() const { return uartText_; }
+    EmulatedShield* shield() { return shield_.get(); }
     avr_t* mcu() { return avr_; }
 
     // Called back by the emulator (static trampolines in the .cpp).
@@ -97,6 +107,11 @@ class EmulatedBoard {
     void UartSent(uint8_t byte);
     void UartReady(bool ready) { uartReady_ = ready; }
     void LoopPassed() { ++loops_; }
+
+    struct PinIrq {
+        EmulatedBoard* board;
+        uint8_t pin;
+    };
 
   private:
     EmulatedBoard() = default;
@@ -109,8 +124,14 @@ class EmulatedBoard {
     void RunScheduled();
     void UpdateMatrixColumns();
 
+    void WriteEeprom(const BoardOptions& options);
+
     avr_t* avr_ = nullptr;
     std::unique_ptr<vboard::PtyDevice> line_;
+    std::unique_ptr<EmulatedShield> shield_;
+    PinIrq pinIrqs_[kMegaPins] = {};
+    std::string uartText_;
+    uint64_t services_ = 0;
     std::string problem_;
     std::vector<std::unique_ptr<Part>> parts_;
 
