@@ -9,7 +9,9 @@
 #                    /dev/cu.usbmodem1101 (macOS), COM3 (Windows)
 #   --number N       the board number, 1 to 9 (its section *N of data.cfg)
 #   --number-only    write the EEPROM only, leave the firmware as it is
-#   --hex FILE       the firmware (default: build/firmware/kestrix-mega2560.hex)
+#   --hex FILE       the firmware (default: kestrix-mega2560.hex beside this
+#                    script, as in the release archive, else
+#                    build/firmware/kestrix-mega2560.hex)
 #   --programmer P   avrdude's programmer (default: wiring, the Mega's own
 #                    bootloader; usbasp or avrisp for an ISP programmer)
 #   --baud B         the bootloader's speed (default: 115200)
@@ -31,8 +33,11 @@ if [[ "${1:-}" == --help || "${1:-}" == -h ]]; then
     usage
     exit 0
 fi
-top=$(cd "$(dirname "$0")/.." && pwd)
-port="" number="" hex="$top/build/firmware/kestrix-mega2560.hex"
+here=$(cd "$(dirname "$0")" && pwd)
+# Beside the script in the release archive (firmware/), else in the build tree.
+hex="$here/kestrix-mega2560.hex"
+[ -f "$hex" ] || hex="$(cd "$here/.." && pwd)/build/firmware/kestrix-mega2560.hex"
+port="" number=""
 programmer=wiring baud=115200 numberOnly=0 dryRun=0
 lan="" gateway="" udpPort="" mac="" usb=0
 fail() {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # usage: tools/make-release.sh [--help]
 # Makes Kestrix-<version>.zip, the archive a builder downloads and drops
-# into the simulator, from four builds: Linux 64-bit, Linux 32-bit, Windows
-# (mingw-w64) and macOS (universal, cmake/zig-macos.cmake). A build folder
+# into the simulator, from four builds: Linux 64-bit (with the board
+# firmware, which needs the AVR tools), Linux 32-bit, Windows (mingw-w64)
+# and macOS (universal, cmake/zig-macos.cmake). A build folder
 # that does not exist yet is configured (Release); each is brought up to
 # date, then the checks that read its module run (exports, imports, the
 # Mach-O check); the archive takes exactly the files they passed, and
@@ -40,7 +41,8 @@ prepare() {
     cmake --build "$dir" -j"$jobs" --target $targets
     ctest --test-dir "$dir" -R "$checks" --no-tests=error --output-on-failure
 }
-prepare "$lin" '^module_exports_only_entry_points$' "kestrix_plugin kestrix-check" --
+prepare "$lin" '^(module_exports_only_entry_points|firmware\.no_heap_and_half_the_chip)$' \
+    "kestrix_plugin kestrix-check kestrix_firmware" --
 prepare "$lin32" '^module_exports_only_entry_points$' kestrix_plugin -- -DKESTRIX_32BIT=ON
 prepare "$win" '^win\.(module_imports_and_exports|install_layout)$' \
     "kestrix_plugin kestrix-check" -- -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake"
@@ -60,10 +62,16 @@ files=(
     "$lin/bin/kestrix-check" kestrix-check/linux/kestrix-check
     "$mac/bin/kestrix-check" kestrix-check/macos/kestrix-check
     "$win/bin/kestrix-check.exe" kestrix-check/windows/kestrix-check.exe
+    "$lin/firmware/kestrix-mega2560.hex" firmware/kestrix-mega2560.hex
+    "$top/tools/kestrix-flash.sh" firmware/kestrix-flash.sh
     "$top/docs/user-guide.md" docs/user-guide.md
     "$top/docs/data-cfg.md" docs/data-cfg.md
     "$top/docs/reconnecting.md" docs/reconnecting.md
 )
+# The user guide's wiring pictures.
+for picture in "$top"/docs/wiring/*.svg; do
+    files+=("$picture" "docs/wiring/$(basename "$picture")")
+done
 rm -rf "$stage"
 mkdir -p "$stage"
 sed "s/@VERSION@/$version/" "$top/tools/release/README.txt.in" >"$stage/README.txt"

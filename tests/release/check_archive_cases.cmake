@@ -7,8 +7,11 @@ include(${CMAKE_CURRENT_LIST_DIR}/../support/expect_verdict.cmake)
 set(layout README.txt Kestrix/64/lin.xpl Kestrix/64/mac.xpl Kestrix/64/win.xpl
   Kestrix/32/lin.xpl Kestrix/config.ini Kestrix/data.cfg.sample
   kestrix-check/linux/kestrix-check kestrix-check/macos/kestrix-check
-  kestrix-check/windows/kestrix-check.exe docs/user-guide.md docs/data-cfg.md
-  docs/reconnecting.md)
+  kestrix-check/windows/kestrix-check.exe firmware/kestrix-mega2560.hex
+  firmware/kestrix-flash.sh docs/user-guide.md docs/data-cfg.md docs/reconnecting.md)
+get_filename_component(top ${CHECK}/../../.. ABSOLUTE)
+file(GLOB pictures RELATIVE ${top} ${top}/docs/wiring/*.svg)
+list(APPEND layout ${pictures})
 
 # case name | problem the check must name
 set(cases
@@ -52,7 +55,8 @@ foreach(case IN LISTS cases)
       set(text "stand-in for ${file}\n")
     endif()
     file(WRITE ${stage}/${file} "${text}")
-    if(file MATCHES "^kestrix-check/(linux|macos)/" AND NOT name STREQUAL "program_not_executable")
+    if(file MATCHES "^(kestrix-check/(linux|macos)/|firmware/kestrix-flash.sh)" AND
+       NOT name STREQUAL "program_not_executable")
       file(CHMOD ${stage}/${file} FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
            GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
     endif()

@@ -3,8 +3,9 @@
 # checked when the archive was made:
 #   - README.txt first, five lines saying what goes where;
 #   - the plugin folder with the four modules, config.ini and the sample
-#     data.cfg; kestrix-check for each system; the user guide and the two
-#     documents it refers to; nothing else;
+#     data.cfg; kestrix-check for each system; the board firmware and its
+#     flash tool; the user guide, the two documents it refers to and its
+#     wiring pictures; nothing else;
 #   - the programs executable once unpacked;
 #   - every file's SHA-256 as HASHES lists it ("<sha256>  <path>" lines,
 #     written from the files the module checks passed).
@@ -21,10 +22,16 @@ set(expected
   kestrix-check/linux/kestrix-check
   kestrix-check/macos/kestrix-check
   kestrix-check/windows/kestrix-check.exe
+  firmware/kestrix-mega2560.hex
+  firmware/kestrix-flash.sh
   docs/user-guide.md
   docs/data-cfg.md
   docs/reconnecting.md)
-set(programs kestrix-check/linux/kestrix-check kestrix-check/macos/kestrix-check)
+# Every wiring picture the user guide shows.
+file(GLOB pictures RELATIVE ${CMAKE_CURRENT_LIST_DIR}/../.. ${CMAKE_CURRENT_LIST_DIR}/../../docs/wiring/*.svg)
+list(APPEND expected ${pictures})
+set(programs kestrix-check/linux/kestrix-check kestrix-check/macos/kestrix-check
+  firmware/kestrix-flash.sh)
 set(problems "")
 macro(problem text)
   string(APPEND problems "\n  ${text}")
