@@ -13,7 +13,7 @@ using testing::ElementsAre;
 
 namespace {
 
-const avrboard::Address kOffered{192, 168, 1, 77};
+const avrboard::Address kOffered{192, 168, 1, 30};
 
 class DhcpTest : public ::testing::Test {
   protected:
@@ -58,9 +58,9 @@ class DhcpTest : public ::testing::Test {
 TEST_F(DhcpTest, AnOfferIsTakenAndThePluginsSocketOpened) {
     Start();
     RunSeconds(1);
-    EXPECT_THAT(server->transactions, ElementsAre("DISCOVER", "REQUEST 192.168.1.77 from 0.0.0.0"));
+    EXPECT_THAT(server->transactions, ElementsAre("DISCOVER", "REQUEST 192.168.1.30 from 0.0.0.0"));
     EXPECT_EQ(server->hostName, "kestrix-3");
-    EXPECT_EQ(host.SourceAddress(), "192.168.1.77");
+    EXPECT_EQ(host.SourceAddress(), "192.168.1.30");
     EXPECT_TRUE(PluginSocketOpen());
     EXPECT_EQ(host.chip.SocketPort(0), 5080);
     // Once bound the client's socket is closed: no other client's traffic
@@ -82,7 +82,7 @@ TEST_F(DhcpTest, UnansweredRequestsAreSentAgainAfterFourThenEightSeconds) {
     ASSERT_EQ(discovers.size(), 3u);
     EXPECT_NEAR(discovers[1] - discovers[0], 4, 1.05);
     EXPECT_NEAR(discovers[2] - discovers[1], 8, 1.05);
-    EXPECT_EQ(host.SourceAddress(), "192.168.1.77");
+    EXPECT_EQ(host.SourceAddress(), "192.168.1.30");
 }
 
 // Without a server the board goes on asking, once a minute or so, for as
@@ -101,9 +101,9 @@ TEST_F(DhcpTest, TheLeaseIsRenewedAtHalfItsTimeFromTheAddressItHolds) {
     server->SetLease(20);
     Start();
     RunSeconds(25);
-    EXPECT_THAT(server->transactions, ElementsAre("DISCOVER", "REQUEST 192.168.1.77 from 0.0.0.0",
-                                                  "REQUEST 192.168.1.77 from 192.168.1.77",
-                                                  "REQUEST 192.168.1.77 from 192.168.1.77"));
+    EXPECT_THAT(server->transactions, ElementsAre("DISCOVER", "REQUEST 192.168.1.30 from 0.0.0.0",
+                                                  "REQUEST 192.168.1.30 from 192.168.1.30",
+                                                  "REQUEST 192.168.1.30 from 192.168.1.30"));
     const std::vector<double> requests = Times("REQUEST");
     EXPECT_NEAR(requests[1] - requests[0], 10, 1.05);
     EXPECT_NEAR(requests[2] - requests[1], 10, 1.05);
@@ -117,7 +117,7 @@ TEST_F(DhcpTest, ALeaseNoServerRenewsIsGivenUpWhenItEnds) {
     server->SetLease(40);
     Start();
     RunSeconds(1);
-    ASSERT_EQ(host.SourceAddress(), "192.168.1.77");
+    ASSERT_EQ(host.SourceAddress(), "192.168.1.30");
     server->ignore = 1000;
     RunSeconds(38);
     EXPECT_TRUE(PluginSocketOpen());
@@ -150,7 +150,7 @@ TEST_F(DhcpTest, NothingIsAskedWhileTheCableIsOut) {
     EXPECT_TRUE(server->transactions.empty());
     host.chip.SetLink(true);
     RunSeconds(2);
-    EXPECT_EQ(host.SourceAddress(), "192.168.1.77");
+    EXPECT_EQ(host.SourceAddress(), "192.168.1.30");
 }
 
 // A reply whose last option runs past the datagram's end is not taken.
